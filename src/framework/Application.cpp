@@ -1,0 +1,258 @@
+#include "Application.h"
+
+#include "CommandIds.h"
+#include "DocTemplate.h"
+#include "Document.h"
+#include "FrameWindow.h"
+#include "RecentFileList.h"
+#include "StringTable.h"
+#include "XdgDirs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace fw {
+
+namespace {
+
+Application *g_current = nullptr;
+
+} // namespace
+
+Application::Application()
+{
+    g_current = this;
+    onCommand(ids::ID_APP_EXIT, [this] { onAppExit(); });
+}
+
+Application::~Application()
+{
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+Application *Application::current()
+{
+    return g_current;
+}
+
+int Application::run(int &argc, char **argv)
+{
+    QApplication qtApp(argc, argv);
+    // The program ends when its main window goes, not when the last visible
+    // window closes: an automation run has no visible window at all.
+    QApplication::setQuitOnLastWindowClosed(false);
+    int code = 0;
+    if (initInstance())
+        code = QApplication::exec();
+    const int exitCode = exitInstance();
+    // Anything still alive that belongs to Qt must go before the Qt
+    // application object does.
+    delete m_mainWindow.data();
+    m_template.reset();
+    m_settings.reset();
+    return code != 0 ? code : exitCode;
+}
+
+bool Application::initInstance()
+{
+    return true;
+}
+
+int Application::exitInstance()
+{
+    if (m_writeProfileAtExit && m_recentFiles) {
+        if (QSettings *store = settings()) {
+            m_recentFiles->write(*store);
+            store->sync();
+        }
+    }
+    return 0;
+}
+
+QString Application::installDirectory() const
+{
+    return {};
+}
+
+QString Application::appTitle()
+{
+    return StringTable::load(ids::IDS_APP_TITLE);
+}
+
+void Application::setRegistryKey(const QString &key)
+{
+    m_registryKey = key;
+    m_settings.reset();
+}
+
+QString Application::settingsFilePath() const
+{
+    return platform::xdgConfigHome() + QLatin1Char('/') + m_registryKey + QLatin1Char('/') + appTitle()
+        + QStringLiteral(".conf");
+}
+
+QSettings *Application::settings()
+{
+    if (m_registryKey.isEmpty())
+        return nullptr;
+    if (!m_settings)
+        m_settings = std::make_unique<QSettings>(settingsFilePath(), QSettings::IniFormat);
+    return m_settings.get();
+}
+
+void Application::loadStdProfileSettings(int recentFiles)
+{
+    m_recentFiles = std::make_unique<RecentFileList>(QStringLiteral("Recent File List"),
+                                                     QStringLiteral("File%1"), recentFiles);
+    if (QSettings *store = settings())
+        m_recentFiles->read(*store);
+}
+
+void Application::addToRecentFileList(const QString &path)
+{
+    if (m_recentFiles)
+        m_recentFiles->add(path);
+}
+
+bool Application::deleteProfile()
+{
+    m_settings.reset();
+    if (m_registryKey.isEmpty())
+        return true;
+    const QString file = settingsFilePath();
+    bool ok = !QFileInfo::exists(file) || QFile::remove(file);
+    QDir keyFolder(QFileInfo(file).absolutePath());
+    if (keyFolder.exists() && keyFolder.isEmpty())
+        ok = keyFolder.removeRecursively() && ok;
+    return ok;
+}
+
+void Application::addDocTemplate(SingleDocTemplate *docTemplate)
+{
+    m_template.reset(docTemplate);
+}
+
+void Application::setMainWindow(FrameWindow *frame)
+{
+    m_mainWindow = frame;
+    if (frame) {
+        QObject::connect(frame, &QObject::destroyed, qApp, [this, frame] {
+            if (m_mainWindow == nullptr || m_mainWindow == frame)
+                QCoreApplication::quit();
+        });
+    }
+}
+
+void Application::onFileNew()
+{
+    if (!m_template)
+        return;
+    m_template->openDocumentFile(QString());
+}
+
+void Application::onFileOpen()
+{
+    QString fileName;
+    if (!doPromptFileName(fileName, true, m_template.get()))
+        return;
+    openDocumentFile(fileName);
+}
+
+void Application::onAppExit()
+{
+    if (m_mainWindow)
+        m_mainWindow->close();
+}
+
+Document *Application::openDocumentFile(const QString &path)
+{
+    return m_template ? m_template->openDocumentFile(path) : nullptr;
+}
+
+bool Application::doPromptFileName(QString &fileName, bool open, SingleDocTemplate *docTemplate)
+{
+    QStringList filters;
+    if (docTemplate) {
+        const QString filterName = docTemplate->string(DocTemplateField::FilterName);
+        if (!filterName.isEmpty())
+            filters << filterName;
+    }
+    filters << StringTable::load(ids::IDS_ALLFILTER);
+
+    QFileDialog dialog(messageParent(), StringTable::load(open ? ids::IDS_OPENFILE : ids::IDS_SAVEFILE));
+    dialog.setObjectName(open ? QStringLiteral("openFileDialog") : QStringLiteral("saveFileDialog"));
+    // Qt's own dialog: the same on every desktop, and reachable by tests.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(filters);
+    if (open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (docTemplate) {
+            QString ext = docTemplate->string(DocTemplateField::FilterExt);
+            if (ext.startsWith(QLatin1Char('.')))
+                ext.remove(0, 1);
+            dialog.setDefaultSuffix(ext);
+        }
+        if (!fileName.isEmpty())
+            dialog.selectFile(fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+void Application::lockApp()
+{
+    ++m_lockCount;
+}
+
+void Application::unlockApp()
+{
+    if (m_lockCount > 0)
+        --m_lockCount;
+    if (m_lockCount == 0 && !m_userControl) {
+        m_userControl = true;
+        if (m_mainWindow) {
+            if (m_mainWindow->isEnabled())
+                m_mainWindow->deleteLater();
+        } else {
+            QCoreApplication::quit();
+        }
+    }
+}
+
+int Application::messageBox(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok, messageParent());
+    box.setObjectName(QStringLiteral("messageBox"));
+    return box.exec();
+}
+
+void Application::reportMessage(int stringId)
+{
+    messageBox(StringTable::load(stringId));
+}
+
+void Application::reportFileError(int stringId, const QString &path, const QString &reason)
+{
+    messageBox(StringTable::load(stringId).arg(QDir::toNativeSeparators(path), reason));
+}
+
+QWidget *Application::messageParent()
+{
+    Application *app = current();
+    if (app && app->m_mainWindow && app->m_mainWindow->isVisible())
+        return app->m_mainWindow;
+    return nullptr;
+}
+
+} // namespace fw

@@ -1,0 +1,179 @@
+#include "Document.h"
+
+#include "Application.h"
+#include "CommandIds.h"
+#include "DocTemplate.h"
+#include "StringTable.h"
+#include "View.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+
+namespace fw {
+
+Document::Document()
+{
+    // The framework's own document command: save.
+    onCommand(ids::ID_FILE_SAVE, [this] { doFileSave(); });
+}
+
+Document::~Document() = default;
+
+void Document::setTitle(const QString &title)
+{
+    m_title = title;
+    emit titleChanged(m_title);
+}
+
+void Document::setPathName(const QString &path, bool addToRecentFiles)
+{
+    m_pathName = QFileInfo(path).absoluteFilePath();
+    setTitle(QFileInfo(m_pathName).fileName());
+    if (addToRecentFiles) {
+        if (Application *app = Application::current())
+            app->addToRecentFileList(m_pathName);
+    }
+}
+
+void Document::clearPathName()
+{
+    m_pathName.clear();
+}
+
+bool Document::onNewDocument()
+{
+    deleteContents();
+    clearPathName();
+    setModifiedFlag(false);
+    return true;
+}
+
+bool Document::onOpenDocument(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
+        return false;
+    }
+    deleteContents();
+    // Marked while reading, so that a failure half-way is not taken for the
+    // untouched document it was before.
+    setModifiedFlag(true);
+    serialize(file, false);
+    if (file.error() != QFileDevice::NoError) {
+        Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
+        deleteContents();
+        return false;
+    }
+    setModifiedFlag(false);
+    return true;
+}
+
+bool Document::onSaveDocument(const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Application::reportFileError(ids::IDP_FAILED_TO_SAVE_DOC, path, file.errorString());
+        return false;
+    }
+    serialize(file, true);
+    if (!file.commit()) {
+        Application::reportFileError(ids::IDP_FAILED_TO_SAVE_DOC, path, file.errorString());
+        return false;
+    }
+    setModifiedFlag(false);
+    return true;
+}
+
+void Document::onCloseDocument()
+{
+    // Keep the object alive until the end even when a view's destruction
+    // would otherwise be the last thing that refers to it.
+    const bool deleteAfter = m_autoDelete;
+    m_autoDelete = false;
+    if (m_template)
+        m_template->destroyFrame(this);
+    m_views.clear();
+    deleteContents();
+    m_autoDelete = deleteAfter;
+    if (m_template)
+        m_template->removeDocument(this);
+    if (deleteAfter)
+        delete this;
+}
+
+void Document::deleteContents()
+{
+}
+
+void Document::serialize(QIODevice &, bool)
+{
+}
+
+bool Document::saveModified()
+{
+    if (!isModified())
+        return true;
+    const QString name = m_title.isEmpty() ? StringTable::load(ids::IDS_UNTITLED) : m_title;
+    const auto answer = QMessageBox::question(Application::messageParent(),
+                                              StringTable::load(ids::IDS_APP_TITLE),
+                                              StringTable::load(ids::IDS_SAVE_CHANGES).arg(name),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                              QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Yes)
+        return doFileSave();
+    return true;
+}
+
+bool Document::doFileSave()
+{
+    return doSave(m_pathName);
+}
+
+bool Document::doSave(const QString &path, bool replace)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        QString proposed = m_title;
+        const QString ext = m_template ? m_template->string(DocTemplateField::FilterExt) : QString();
+        if (!proposed.isEmpty() && !ext.isEmpty() && !proposed.endsWith(ext))
+            proposed += ext;
+        Application *app = Application::current();
+        if (!app || !app->doPromptFileName(proposed, false, m_template))
+            return false;
+        target = proposed;
+    }
+    if (!onSaveDocument(target))
+        return false;
+    if (replace)
+        setPathName(target);
+    return true;
+}
+
+void Document::addView(View *view)
+{
+    if (!m_views.contains(view)) {
+        m_views.append(view);
+        view->setDocument(this);
+    }
+}
+
+void Document::removeView(View *view)
+{
+    m_views.removeAll(view);
+    view->setDocument(nullptr);
+}
+
+void Document::updateAllViews(View *sender, long hint, QObject *hintObject)
+{
+    for (View *view : std::as_const(m_views)) {
+        if (view != sender)
+            view->onUpdate(sender, hint, hintObject);
+    }
+}
+
+} // namespace fw

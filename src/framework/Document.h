@@ -1,0 +1,85 @@
+#pragma once
+
+#include "CommandTarget.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QIODevice;
+
+namespace fw {
+
+class SingleDocTemplate;
+class View;
+
+// The data of a document/view program. A document changes through a few named
+// operations (new, open, save, close) and tells its views with updateAllViews.
+class Document : public QObject, public CommandTarget
+{
+    Q_OBJECT
+
+public:
+    Document();
+    ~Document() override;
+
+    QString title() const { return m_title; }
+    void setTitle(const QString &title);
+
+    QString pathName() const { return m_pathName; }
+    // Also sets the title to the file's name and enters it in the recent files.
+    void setPathName(const QString &path, bool addToRecentFiles = true);
+    void clearPathName();
+
+    bool isModified() const { return m_modified; }
+    void setModifiedFlag(bool modified = true) { m_modified = modified; }
+
+    // Whether onCloseDocument deletes the document (true for documents the
+    // template makes).
+    bool autoDelete() const { return m_autoDelete; }
+    void setAutoDelete(bool on) { m_autoDelete = on; }
+
+    // Empties the contents, forgets the file and clears the modified flag.
+    virtual bool onNewDocument();
+    // Reads the file. False, with a message already shown, when it cannot be
+    // opened (the document is then unchanged) or read.
+    virtual bool onOpenDocument(const QString &path);
+    // Writes the file through a temporary file that replaces it only when
+    // complete. False, with a message already shown, when it cannot be written.
+    virtual bool onSaveDocument(const QString &path);
+    // Ends the document: destroys its frames and views, empties it and, when
+    // set to, deletes it.
+    virtual void onCloseDocument();
+    virtual void deleteContents();
+    // Reads or writes the contents through an open file.
+    virtual void serialize(QIODevice &file, bool storing);
+
+    // Offers to save a modified document; false when the user cancels.
+    virtual bool saveModified();
+    // The save command: a document without a file goes through Save As.
+    bool doFileSave();
+    // Save As: asks for a name (proposing the title and the default extension).
+    bool doSave(const QString &path, bool replace = true);
+
+    SingleDocTemplate *docTemplate() const { return m_template; }
+    void setDocTemplate(SingleDocTemplate *docTemplate) { m_template = docTemplate; }
+
+    void addView(View *view);
+    void removeView(View *view);
+    QList<View *> views() const { return m_views; }
+    // Every view but the sender gets onUpdate; a null sender updates all.
+    void updateAllViews(View *sender, long hint = 0, QObject *hintObject = nullptr);
+
+signals:
+    void titleChanged(const QString &title);
+
+private:
+    QString m_title;
+    QString m_pathName;
+    bool m_modified = false;
+    bool m_autoDelete = true;
+    SingleDocTemplate *m_template = nullptr;
+    QList<View *> m_views;
+};
+
+} // namespace fw

@@ -1,0 +1,83 @@
+#include "FormView.h"
+
+#include "FrameWindow.h"
+
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace fw {
+
+void ddxText(const DataExchange &dx, QLineEdit *edit, QString &value)
+{
+    if (!edit)
+        return;
+    if (dx.saveAndValidate())
+        value = edit->text();
+    else
+        edit->setText(value);
+}
+
+FormView::FormView(const QFont &formFont, QSize formSizeInUnits, QWidget *parent)
+    : View(parent), m_units(formFont), m_scroll(new QScrollArea(this)), m_form(new QWidget)
+{
+    m_form->setObjectName(QStringLiteral("form"));
+    m_form->setFont(formFont);
+    m_form->setFixedSize(m_units.size(formSizeInUnits.width(), formSizeInUnits.height()));
+
+    m_scroll->setObjectName(QStringLiteral("formScrollArea"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setWidget(m_form);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+}
+
+FormView::~FormView() = default;
+
+QSize FormView::formSize() const
+{
+    return m_form->size();
+}
+
+void FormView::place(QWidget *control, int x, int y, int width, int height) const
+{
+    control->setParent(m_form);
+    control->setGeometry(m_units.rect(x, y, width, height));
+}
+
+bool FormView::updateData(bool saveAndValidate)
+{
+    DataExchange dx(saveAndValidate);
+    doDataExchange(dx);
+    return true;
+}
+
+void FormView::onInitialUpdate()
+{
+    updateData(false);
+    onUpdate(nullptr, 0, nullptr);
+}
+
+void FormView::doDataExchange(DataExchange &)
+{
+}
+
+void FormView::resizeParentToFit(bool shrinkOnly)
+{
+    FrameWindow *frame = parentFrame();
+    if (!frame)
+        return;
+    const QSize extra = size() - formSize();
+    QSize frameSize = frame->size();
+    if (extra.width() > 0 || !shrinkOnly)
+        frameSize.rwidth() -= extra.width();
+    if (extra.height() > 0 || !shrinkOnly)
+        frameSize.rheight() -= extra.height();
+    if (frameSize != frame->size())
+        frame->resizeFrame(frameSize);
+}
+
+} // namespace fw

@@ -1,0 +1,200 @@
+#include "FrameWindow.h"
+
+#include "Application.h"
+#include "CommandIds.h"
+#include "CommandUi.h"
+#include "DocTemplate.h"
+#include "Document.h"
+#include "StringTable.h"
+#include "View.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QThread>
+
+namespace fw {
+
+FrameWindow::FrameWindow(QWidget *parent) : QMainWindow(parent)
+{
+    if (auto *dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &FrameWindow::onIdle);
+}
+
+FrameWindow::~FrameWindow() = default;
+
+bool FrameWindow::onCreate()
+{
+    return true;
+}
+
+void FrameWindow::setView(View *view)
+{
+    m_view = view;
+    setCentralWidget(view);
+}
+
+Document *FrameWindow::activeDocument() const
+{
+    return m_view ? m_view->document() : nullptr;
+}
+
+void FrameWindow::updateFrameTitle()
+{
+    const QString appPart = m_template ? m_template->string(DocTemplateField::WindowTitle)
+                                       : StringTable::load(ids::IDS_APP_TITLE);
+    const Document *document = activeDocument();
+    if (document && !document->title().isEmpty())
+        setWindowTitle(document->title() + QStringLiteral(" - ") + appPart);
+    else
+        setWindowTitle(appPart);
+}
+
+QAction *FrameWindow::commandAction(int id)
+{
+    if (QAction *existing = m_actions.value(id))
+        return existing;
+    auto *action = new QAction(this);
+    action->setObjectName(QStringLiteral("command_%1").arg(id));
+    action->setData(id);
+    action->setText(StringTable::prompt(id));
+    action->setStatusTip(StringTable::prompt(id));
+    action->setToolTip(StringTable::tip(id));
+    connect(action, &QAction::triggered, this, [this, id] { executeCommand(id); });
+    addAction(action);
+    m_actions.insert(id, action);
+    return action;
+}
+
+bool FrameWindow::executeCommand(int id)
+{
+    CommandUi ui(id);
+    routeUpdate(ui);
+    if (QAction *action = m_actions.value(id)) {
+        // Only actions that a menu or toolbar shows reflect the state; one
+        // reached by keys alone stays armed and is checked here each time.
+        if (action->associatedObjects().size() > 1)
+            action->setEnabled(ui.isEnabled());
+    }
+    if (!ui.isEnabled())
+        return false;
+    return routeCommand(id);
+}
+
+QList<CommandTarget *> FrameWindow::commandChain() const
+{
+    QList<CommandTarget *> chain;
+    if (m_view) {
+        chain.append(m_view.data());
+        if (Document *document = m_view->document())
+            chain.append(document);
+    }
+    chain.append(const_cast<FrameWindow *>(this));
+    if (Application *app = Application::current())
+        chain.append(app);
+    return chain;
+}
+
+bool FrameWindow::routeCommand(int id)
+{
+    // A handler that routes the same command again would see itself first;
+    // refuse the re-entry instead of running anything twice.
+    if (m_routing.contains(id))
+        return false;
+    m_routing.append(id);
+    bool handled = false;
+    for (CommandTarget *target : commandChain()) {
+        if (target->handlesCommand(id)) {
+            target->runCommand(id);
+            handled = true;
+            break;
+        }
+    }
+    m_routing.removeOne(id);
+    return handled;
+}
+
+void FrameWindow::routeUpdate(CommandUi &ui)
+{
+    const QList<CommandTarget *> chain = commandChain();
+    for (CommandTarget *target : chain) {
+        if (target->runUpdate(ui))
+            return;
+    }
+    bool handled = false;
+    for (CommandTarget *target : chain)
+        handled = handled || target->handlesCommand(ui.id());
+    ui.enable(handled);
+}
+
+void FrameWindow::updateAction(QAction *action)
+{
+    CommandUi ui(action->data().toInt());
+    routeUpdate(ui);
+    action->setEnabled(ui.isEnabled());
+    if (ui.checkSet()) {
+        action->setCheckable(true);
+        action->setChecked(ui.isChecked());
+    }
+}
+
+void FrameWindow::updateBeforeShowing(QMenu *menu)
+{
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        for (QAction *action : menu->actions()) {
+            if (!action->isSeparator() && !action->menu() && m_actions.value(action->data().toInt()) == action)
+                updateAction(action);
+        }
+    });
+}
+
+void FrameWindow::updateWhenIdle(QAction *action)
+{
+    if (!m_idleActions.contains(action))
+        m_idleActions.append(action);
+}
+
+void FrameWindow::onIdle()
+{
+    for (QAction *action : std::as_const(m_idleActions))
+        updateAction(action);
+}
+
+void FrameWindow::registerControlBar(int id, QWidget *bar)
+{
+    m_bars.insert(id, bar);
+    onCommand(id, [this, id] {
+        if (QWidget *b = m_bars.value(id))
+            b->setVisible(!b->isVisible());
+    });
+    onUpdateCommand(id, [this, id](CommandUi &ui) {
+        QWidget *b = m_bars.value(id);
+        ui.enable(b != nullptr);
+        ui.setCheck(b && b->isVisible());
+    });
+}
+
+void FrameWindow::resizeFrame(const QSize &size)
+{
+    if (minimumSize() == maximumSize())
+        setFixedSize(size);
+    else
+        resize(size);
+}
+
+void FrameWindow::closeEvent(QCloseEvent *event)
+{
+    Document *document = activeDocument();
+    if (document && !document->saveModified()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Closing the frame ends its document; the document in turn destroys
+    // the frame and, being the main window, that ends the program.
+    if (m_template)
+        m_template->closeAllDocuments();
+}
+
+} // namespace fw

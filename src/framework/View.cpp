@@ -1,0 +1,36 @@
+#include "View.h"
+
+#include "CommandIds.h"
+#include "FrameWindow.h"
+
+namespace fw {
+
+View::View(QWidget *parent) : QWidget(parent)
+{
+    // A frame with one pane has nowhere else to move the focus to.
+    onCommand(ids::ID_NEXT_PANE, [] {});
+    onCommand(ids::ID_PREV_PANE, [] {});
+}
+
+View::~View() = default;
+
+FrameWindow *View::parentFrame() const
+{
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto *frame = qobject_cast<FrameWindow *>(w))
+            return frame;
+    }
+    return nullptr;
+}
+
+void View::onInitialUpdate()
+{
+    onUpdate(nullptr, 0, nullptr);
+}
+
+void View::onUpdate(View *, long, QObject *)
+{
+    update();
+}
+
+} // namespace fw

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "CommandTarget.h"
+
+#include <QWidget>
+
+namespace fw {
+
+class Document;
+class FrameWindow;
+
+// A window that shows a document. It is the first target of every command the
+// frame routes, and is told of changes through onUpdate.
+class View : public QWidget, public CommandTarget
+{
+    Q_OBJECT
+
+public:
+    explicit View(QWidget *parent = nullptr);
+    ~View() override;
+
+    Document *document() const { return m_document; }
+    // Set by the document when it adds or removes the view.
+    void setDocument(Document *document) { m_document = document; }
+
+    FrameWindow *parentFrame() const;
+
+    // Called when a document has been set up (new or opened); by default an
+    // update with no sender.
+    virtual void onInitialUpdate();
+    // Called by Document::updateAllViews.
+    virtual void onUpdate(View *sender, long hint, QObject *hintObject);
+
+private:
+    Document *m_document = nullptr;
+};
+
+} // namespace fw

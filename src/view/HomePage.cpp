@@ -1,0 +1,9 @@
+#include "BrewdeckView.h"
+
+void CBrewdeckView::OnSetHome()
+{
+}
+
+void CBrewdeckView::OnRun()
+{
+}
