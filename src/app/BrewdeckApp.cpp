@@ -69,7 +69,3 @@ bool CBrewdeckApp::ProcessShellCommand(CCommandLineInfo &cmdInfo)
         return false;
     }
 }
-
-void CBrewdeckApp::OnAppAbout()
-{
-}
