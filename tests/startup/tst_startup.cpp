@@ -1,0 +1,206 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real executable under the X server: what a user sees at start-up, with
+// ordinary and awkward install folders, and the recent-file list across runs.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void captionAfterStart_data();
+    void captionAfterStart();
+    void recentFileListSurvivesRestart();
+
+private:
+    // Starts the program from the given copy with the sandboxed environment.
+    bool start(QProcess &process, const QString &executable, const QStringList &arguments);
+    // The X window of the process once it is shown; empty after the bound.
+    QString waitForWindow(const QProcess &process);
+    QString windowName(const QString &window);
+    bool xdotool(const QStringList &arguments, QString *output = nullptr);
+    void stop(QProcess &process);
+
+    testsupport::SandboxedHome m_home;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "these checks need an X server (run under xvfb-run)");
+    QVERIFY(m_home.isValid());
+}
+
+bool TestStartup::start(QProcess &process, const QString &executable, const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.setProgram(executable);
+    process.setArguments(arguments);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start();
+    return process.waitForStarted(10000);
+}
+
+bool TestStartup::xdotool(const QStringList &arguments, QString *output)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    if (!tool.waitForFinished(30000)) {
+        tool.kill();
+        tool.waitForFinished();
+        return false;
+    }
+    if (output)
+        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+QString TestStartup::waitForWindow(const QProcess &process)
+{
+    QString windows;
+    for (int attempt = 0; attempt < 300 && windows.isEmpty(); ++attempt) {
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(process.processId()), QStringLiteral("--name"), QStringLiteral("Brewdeck")},
+                &windows);
+        if (windows.isEmpty())
+            QTest::qWait(100);
+    }
+    return windows.section(QLatin1Char('\n'), 0, 0);
+}
+
+QString TestStartup::windowName(const QString &window)
+{
+    QString name;
+    xdotool({QStringLiteral("getwindowname"), window}, &name);
+    return name;
+}
+
+void TestStartup::stop(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+void TestStartup::captionAfterStart_data()
+{
+    QTest::addColumn<QString>("folderName");
+    QTest::addColumn<bool>("withDocument");
+
+    QTest::newRow("build folder") << QString() << false;
+    QTest::newRow("spaces quotes chinese") << QStringLiteral("my \"tools\" it's 工具 dir") << false;
+    // A folder of exactly 300 characters, counted from the root.
+    QTest::newRow("300 characters") << QStringLiteral("@300") << false;
+    QTest::newRow("document argument") << QString() << true;
+}
+
+void TestStartup::captionAfterStart()
+{
+    QFETCH(QString, folderName);
+    QFETCH(bool, withDocument);
+
+    // A copy of the executable in a folder of its own has no server runtime
+    // beside it: start-up must not mind.
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    QString executable = QStringLiteral(BREWDECK_EXECUTABLE);
+    if (!folderName.isEmpty()) {
+        QString folder = scratch.filePath(folderName);
+        if (folderName == QLatin1String("@300")) {
+            folder = scratch.path() + QLatin1Char('/');
+            while (folder.size() < 300)
+                folder += QStringLiteral("长路径/");
+            folder.truncate(300);
+            QCOMPARE(folder.size(), 300);
+        }
+        QVERIFY(QDir().mkpath(folder));
+        executable = folder + QStringLiteral("/brewdeck");
+        QVERIFY(QFile::copy(QStringLiteral(BREWDECK_EXECUTABLE), executable));
+    }
+
+    QStringList arguments;
+    QString expected = QStringLiteral("Brewdeck - Brewdeck");
+    if (withDocument) {
+        const QString file = scratch.filePath(QStringLiteral("lesson.bdk"));
+        QVERIFY(testsupport::writeFile(file, "ignored"));
+        arguments << file;
+        expected = QStringLiteral("lesson.bdk - Brewdeck");
+    }
+
+    QProcess program;
+    const auto ending = qScopeGuard([&] { stop(program); });
+    QVERIFY(start(program, executable, arguments));
+    const QString window = waitForWindow(program);
+    QVERIFY2(!window.isEmpty(), "no main window appeared");
+    QCOMPARE(windowName(window), expected);
+}
+
+void TestStartup::recentFileListSurvivesRestart()
+{
+    QTemporaryDir scratch;
+    const QString saved = scratch.filePath(QStringLiteral("first lesson.bdk"));
+    const QString settingsFile = m_home.configHome()
+        + QStringLiteral("/应用程序向导生成的本地应用程序/Brewdeck.conf");
+    QFile::remove(settingsFile);
+
+    // Save through Ctrl+S and the Save As dialog, then leave through the menu.
+    QProcess first;
+    const auto endingFirst = qScopeGuard([&] { stop(first); });
+    QVERIFY(start(first, QStringLiteral(BREWDECK_EXECUTABLE), {}));
+    QString window = waitForWindow(first);
+    QVERIFY(!window.isEmpty());
+    QVERIFY(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+s")}));
+    QTest::qWait(1000);
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")}));
+    QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), saved}));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    for (int i = 0; i < 100 && !QFileInfo::exists(saved); ++i)
+        QTest::qWait(100);
+    QVERIFY2(QFileInfo::exists(saved), "the Save As dialog did not save");
+    QCOMPARE(QFileInfo(saved).size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(windowName(window), QStringLiteral("first lesson.bdk - Brewdeck"), 10000);
+
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("alt+f")}));
+    QTest::qWait(300);
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("x")}));
+    QVERIFY2(first.waitForFinished(20000), "the program did not leave through 文件 > 退出");
+    QCOMPARE(first.exitCode(), 0);
+
+    {
+        QSettings store(settingsFile, QSettings::IniFormat);
+        QCOMPARE(store.value(QStringLiteral("Recent File List/File1")).toString(), saved);
+    }
+
+    // A second run reads the list at start and writes it back at exit.
+    QProcess second;
+    const auto endingSecond = qScopeGuard([&] { stop(second); });
+    QVERIFY(start(second, QStringLiteral(BREWDECK_EXECUTABLE), {}));
+    window = waitForWindow(second);
+    QVERIFY(!window.isEmpty());
+    QVERIFY(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("alt+f")}));
+    QTest::qWait(300);
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("x")}));
+    QVERIFY(second.waitForFinished(20000));
+    QSettings store(settingsFile, QSettings::IniFormat);
+    QCOMPARE(store.value(QStringLiteral("Recent File List/File1")).toString(), saved);
+    QVERIFY(!store.contains(QStringLiteral("Recent File List/File2")));
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
