@@ -2,7 +2,8 @@
 
 #include <QDialog>
 
-// The About box.
+// The About box: the application icon, the name and version, a notice line
+// and "确定". OK, Escape and the close button end it.
 class CAboutDlg : public QDialog
 {
     Q_OBJECT

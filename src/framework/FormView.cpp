@@ -27,6 +27,8 @@ FormView::FormView(const QFont &formFont, QSize formSizeInUnits, QWidget *parent
 
     m_scroll->setObjectName(QStringLiteral("formScrollArea"));
     m_scroll->setFrameShape(QFrame::NoFrame);
+    // The form's controls are the tab stops, not the area around them.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setWidgetResizable(false);
     m_scroll->setWidget(m_form);
 

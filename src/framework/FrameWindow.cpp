@@ -5,14 +5,26 @@
 #include "CommandUi.h"
 #include "DocTemplate.h"
 #include "Document.h"
+#include "StatusBar.h"
 #include "StringTable.h"
 #include "View.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QLayout>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusTipEvent>
 #include <QThread>
+#include <QUrl>
+
+#include <map>
 
 namespace fw {
 
@@ -65,6 +77,47 @@ QAction *FrameWindow::commandAction(int id)
     addAction(action);
     m_actions.insert(id, action);
     return action;
+}
+
+bool FrameWindow::loadMenu(const MenuResource &menu)
+{
+    if (menu.empty())
+        return false;
+    QMenuBar *bar = menuBar();
+    for (const MenuPopup &popup : menu) {
+        QMenu *popupMenu = bar->addMenu(QString::fromUtf8(popup.text));
+        // Separators are drawn where the table puts them, even first.
+        popupMenu->setSeparatorsCollapsible(false);
+        for (const MenuItem &item : popup.items) {
+            if (item.id == ids::ID_SEPARATOR) {
+                popupMenu->addSeparator();
+                continue;
+            }
+            QAction *action = commandAction(item.id);
+            action->setText(QString::fromUtf8(item.text));
+            popupMenu->addAction(action);
+        }
+        updateBeforeShowing(popupMenu);
+        // The prompt of the last highlighted item must not outlive the menu.
+        connect(popupMenu, &QMenu::aboutToHide, this, [this] { setMessageText(QString()); });
+    }
+    return true;
+}
+
+bool FrameWindow::loadAccelerators(const AcceleratorResource &accelerators)
+{
+    // Keys grouped per command, in table order, since one action carries
+    // all the keys of its command.
+    std::map<int, QList<QKeySequence>> keys;
+    QList<int> order;
+    for (const Accelerator &accelerator : accelerators) {
+        if (!keys.contains(accelerator.id))
+            order.append(accelerator.id);
+        keys[accelerator.id].append(QKeySequence(accelerator.key));
+    }
+    for (int id : order)
+        commandAction(id)->setShortcuts(keys[id]);
+    return !accelerators.empty();
 }
 
 bool FrameWindow::executeCommand(int id)
@@ -181,6 +234,104 @@ void FrameWindow::resizeFrame(const QSize &size)
         setFixedSize(size);
     else
         resize(size);
+}
+
+void FrameWindow::recalcLayout()
+{
+    // Bars that have never been shown are not yet polished, and their size
+    // hints would leave out what the style adds.
+    ensurePolished();
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children)
+        child->ensurePolished();
+    // Bars whose contents changed have only asked to be laid out again.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // Activating an invalidated layout places the menu bar, the bars and
+    // the view within the frame's current size.
+    if (QLayout *frameLayout = layout()) {
+        frameLayout->invalidate();
+        frameLayout->activate();
+    }
+}
+
+StatusBar *FrameWindow::messageBar() const
+{
+    return findChild<StatusBar *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void FrameWindow::setMessageText(const QString &text)
+{
+    if (StatusBar *bar = messageBar())
+        bar->setMessage(text);
+}
+
+void FrameWindow::dragAcceptFiles(bool accept)
+{
+    setAcceptDrops(accept);
+}
+
+QMenu *FrameWindow::createPopupMenu()
+{
+    return nullptr;
+}
+
+bool FrameWindow::event(QEvent *event)
+{
+    // Menu items and toolbar buttons send their prompt when highlighted and
+    // an empty one when left; the message pane then shows the idle text.
+    if (event->type() == QEvent::StatusTip && messageBar()) {
+        setMessageText(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+} // namespace
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void FrameWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void FrameWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    activateWindow();
+    // Opened once the drop is over: opening may ask questions in modal
+    // dialogs, which must not run while the drag source waits for an answer.
+    QMetaObject::invokeMethod(
+        this,
+        [files] {
+            for (const QString &file : files) {
+                if (Application *app = Application::current())
+                    app->openDocumentFile(file);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void FrameWindow::closeEvent(QCloseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandTarget.h"
+#include "MenuResources.h"
 #include "View.h"
 
 #include <QHash>
@@ -16,6 +17,7 @@ namespace fw {
 class CommandUi;
 class Document;
 class SingleDocTemplate;
+class StatusBar;
 
 // The main window of a document/view program. It owns one QAction per command
 // id (shared by the menu item, the toolbar button and the keys), routes every
@@ -46,6 +48,12 @@ public:
     // The one action of a command, made on first use with its prompt as
     // status tip and the text after "\n" of its string as tooltip.
     QAction *commandAction(int id);
+
+    // The menu bar from a menu table: each item is its command's action,
+    // named by the table's text.
+    bool loadMenu(const MenuResource &menu);
+    // Each command's keys become the shortcuts of its action.
+    bool loadAccelerators(const AcceleratorResource &accelerators);
     QList<int> commandIds() const { return m_actions.keys(); }
 
     // Carries out a command as a menu item or key would: the update handler
@@ -74,9 +82,29 @@ public:
 
     // Resizes the window, also when it is of fixed size.
     virtual void resizeFrame(const QSize &size);
+    // Lays out the bars and the view now, so the view's size is known before
+    // the frame is first shown.
+    void recalcLayout();
+
+    // The status bar's message pane: the prompt of the command under the
+    // pointer, or the idle message when there is none.
+    void setMessageText(const QString &text);
+    StatusBar *messageBar() const;
+
+    // Files dropped on the window are opened, one after the other, as the
+    // application's document; with one document the last one stays.
+    void dragAcceptFiles(bool accept = true);
+
+    // The bars are shown and hidden by their commands only, never by Qt's
+    // own context menu of the main window.
+    QMenu *createPopupMenu() override;
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void onIdle();

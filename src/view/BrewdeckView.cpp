@@ -8,7 +8,6 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -89,7 +88,10 @@ void CBrewdeckView::createControls()
         l->setObjectName(QLatin1String(name));
         l->setSelectionMode(QAbstractItemView::SingleSelection);
         l->setSortingEnabled(false);
-        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // A vertical scroll bar when the files do not fit, never a
+        // horizontal one.
+        l->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         l->setFocusPolicy(Qt::StrongFocus);
         place(l, x, y, w, h);
         tabStops << l;
@@ -167,9 +169,10 @@ void CBrewdeckView::doDataExchange(fw::DataExchange &dx)
 void CBrewdeckView::onInitialUpdate()
 {
     fw::FormView::onInitialUpdate();
-    if (fw::FrameWindow *frame = parentFrame()) {
-        if (QLayout *layout = frame->layout())
-            layout->activate();
-    }
+    // The bars take their room first, so the view's size is what is left.
+    if (fw::FrameWindow *frame = parentFrame())
+        frame->recalcLayout();
+    // Shrink only: a frame smaller than the form keeps its size and the
+    // form scrolls.
     resizeParentToFit(true);
 }
