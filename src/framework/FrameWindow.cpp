@@ -217,14 +217,16 @@ void FrameWindow::onIdle()
 void FrameWindow::registerControlBar(int id, QWidget *bar)
 {
     m_bars.insert(id, bar);
+    // A bar's own hidden flag, not its visibility, which is also false
+    // while the frame itself is hidden.
     onCommand(id, [this, id] {
         if (QWidget *b = m_bars.value(id))
-            b->setVisible(!b->isVisible());
+            b->setVisible(b->isHidden());
     });
     onUpdateCommand(id, [this, id](CommandUi &ui) {
         QWidget *b = m_bars.value(id);
         ui.enable(b != nullptr);
-        ui.setCheck(b && b->isVisible());
+        ui.setCheck(b && !b->isHidden());
     });
 }
 
