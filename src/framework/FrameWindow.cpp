@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStatusTipEvent>
 #include <QThread>
 #include <QUrl>
@@ -98,6 +99,7 @@ bool FrameWindow::loadMenu(const MenuResource &menu)
             popupMenu->addAction(action);
         }
         updateBeforeShowing(popupMenu);
+        popupMenu->installEventFilter(this);
         // The prompt of the last highlighted item must not outlive the menu.
         connect(popupMenu, &QMenu::aboutToHide, this, [this] { setMessageText(QString()); });
     }
@@ -275,6 +277,31 @@ void FrameWindow::dragAcceptFiles(bool accept)
 QMenu *FrameWindow::createPopupMenu()
 {
     return nullptr;
+}
+
+bool FrameWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Qt's menus cannot make a disabled item current and so send no prompt
+    // for it; the pointer resting on one must still explain it. Looked at
+    // once the menu has handled the move, which may clear the message.
+    if (event->type() == QEvent::MouseMove) {
+        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+            const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
+            QMetaObject::invokeMethod(
+                this,
+                [this, menu = QPointer<QMenu>(menu), at] {
+                    if (!menu || !menu->isVisible())
+                        return;
+                    const QAction *item = menu->actionAt(at);
+                    if (!item || item->isSeparator())
+                        setMessageText(QString());
+                    else if (!item->isEnabled())
+                        setMessageText(item->statusTip());
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool FrameWindow::event(QEvent *event)

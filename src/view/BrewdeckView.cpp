@@ -79,6 +79,8 @@ void CBrewdeckView::createControls()
         e->setObjectName(QLatin1String(name));
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::StrongFocus);
+        // Files dropped here go to the frame, which opens them.
+        e->setAcceptDrops(false);
         place(e, x, y, w, h);
         tabStops << e;
         return e;
