@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -18,6 +19,32 @@ QString infoFileFor(const QString &pathInTrash)
     const QFileInfo trashed(pathInTrash);
     return trashed.dir().absoluteFilePath(QStringLiteral("../info/") + trashed.fileName()
                                           + QStringLiteral(".trashinfo"));
+}
+
+// The trash record's Path is URL-escaped; some Qt versions write it as it is,
+// which breaks restoring a name with '%' (and is not what file managers
+// expect). Escapes the value when it is the trashed path written raw.
+void escapeRecordedPath(const QString &infoFile, const QString &originalPath)
+{
+    QFile file(infoFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    bool changed = false;
+    for (QByteArray &line : lines) {
+        if (!line.startsWith("Path="))
+            continue;
+        const QString value = QString::fromUtf8(line.mid(5));
+        const QByteArray escaped = QUrl::toPercentEncoding(value, "/");
+        if (originalPath.endsWith(value) && escaped != line.mid(5)) {
+            line = "Path=" + escaped;
+            changed = true;
+        }
+        break;
+    }
+    if (changed && file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(lines.join('\n'));
 }
 
 bool renameBack(const QString &from, const QString &to)
@@ -57,6 +84,7 @@ bool moveToTrash(const QString &path, QString *pathInTrash, QString *reason)
             *reason = QStringLiteral("no trash folder could be made under %1").arg(dataHome);
         return false;
     }
+    escapeRecordedPath(infoFileFor(where), QFileInfo(path).absoluteFilePath());
     if (pathInTrash)
         *pathInTrash = where;
     return true;
