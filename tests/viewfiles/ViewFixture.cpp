@@ -159,6 +159,9 @@ ViewFixture::ViewFixture()
 ViewFixture::~ViewFixture()
 {
     m_template->closeAllDocuments();
+    // The frame goes with deleteLater and tells the application when it
+    // does; the application must still be there to hear it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_app.reset();
 }
 
