@@ -1,0 +1,223 @@
+#include "BrewdeckDoc.h"
+#include "BrewdeckView.h"
+#include "CommandIds.h"
+#include "FrameFixture.h"
+#include "MainFrame.h"
+#include "resource.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+// The workspace form: every control of its table, the tab order, the data
+// exchange and the commands that the view takes.
+class TestForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void controls_data();
+    void controls();
+    void formFontAndSize();
+    void tabOrder_data();
+    void tabOrder();
+    void dataExchange();
+    void viewTakesItsCommands_data();
+    void viewTakesItsCommands();
+
+private:
+    CBrewdeckView *view() const { return m_fixture.view(); }
+
+    FrameFixture m_fixture;
+};
+
+void TestForm::initTestCase()
+{
+    QVERIFY(m_fixture.start());
+    QVERIFY(QTest::qWaitForWindowExposed(m_fixture.frame()));
+    m_fixture.frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_fixture.frame()));
+}
+
+void TestForm::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("units");
+
+    // In template order.
+    QTest::newRow("group WEB 应用") << "groupWebApp" << "QGroupBox" << "WEB 应用" << QRect(7, 7, 299, 54);
+    QTest::newRow("label name") << "labelAppName" << "QLabel" << "WEB应用名称" << QRect(13, 22, 53, 11);
+    QTest::newRow("1000 name") << "IDC_APP_NAME" << "QLineEdit" << "" << QRect(74, 22, 192, 12);
+    QTest::newRow("label home page") << "labelHomePage" << "QLabel" << "主页" << QRect(13, 39, 53, 11);
+    QTest::newRow("1003 home page") << "IDC_HOME_PAGE" << "QLineEdit" << "" << QRect(74, 39, 192, 12);
+    QTest::newRow("1005 CLASS list") << "IDC_LIST_CLASS" << "QListWidget" << "" << QRect(91, 95, 75, 85);
+    QTest::newRow("1009 JAR list") << "IDC_LIST_JAR" << "QListWidget" << "" << QRect(168, 95, 75, 85);
+    QTest::newRow("1010 JSP list") << "IDC_LIST_JSP" << "QListWidget" << "" << QRect(14, 95, 75, 85);
+    QTest::newRow("label JSP") << "labelJsp" << "QLabel" << "-JSP 文件" << QRect(18, 81, 58, 11);
+    QTest::newRow("label CLASS") << "labelClass" << "QLabel" << "-CLASS 文件" << QRect(95, 81, 58, 11);
+    QTest::newRow("label JAR") << "labelJar" << "QLabel" << "-JAR 文件" << QRect(172, 81, 58, 11);
+    QTest::newRow("1006 add JSP") << "IDC_ADD_JSP" << "QPushButton" << "+" << QRect(14, 183, 14, 14);
+    QTest::newRow("1011 add CLASS") << "IDC_ADD_CLASS" << "QPushButton" << "+" << QRect(90, 183, 14, 14);
+    QTest::newRow("1012 add JAR") << "IDC_ADD_JAR" << "QPushButton" << "+" << QRect(168, 183, 14, 14);
+    QTest::newRow("group 页面") << "groupPages" << "QGroupBox" << "页面" << QRect(7, 67, 248, 137);
+    QTest::newRow("1007 run") << "IDC_RUN" << "QPushButton" << "运行" << QRect(271, 22, 24, 14);
+    QTest::newRow("untitled group") << "groupSide" << "QGroupBox" << "" << QRect(264, 67, 42, 137);
+    QTest::newRow("1008 set home") << "IDC_SET_HOME" << "QPushButton" << "H" << QRect(27, 183, 14, 14);
+}
+
+void TestForm::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QString, caption);
+    QFETCH(QRect, units);
+
+    auto *control = view()->form()->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+    QVERIFY(control);
+    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), className);
+    QVERIFY(control->isVisible());
+    QCOMPARE(control->geometry(), view()->units().rect(units.x(), units.y(), units.width(), units.height()));
+
+    if (auto *box = qobject_cast<QGroupBox *>(control)) {
+        QCOMPARE(box->title(), caption);
+        QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        QCOMPARE(label->text(), caption);
+        // Name and home page labels are right-aligned, the list captions
+        // left-aligned; all are centred vertically.
+        const Qt::Alignment horizontal = name.startsWith(QLatin1String("labelApp")) || name == QLatin1String("labelHomePage")
+            ? Qt::AlignRight
+            : Qt::AlignLeft;
+        QCOMPARE(label->alignment(), horizontal | Qt::AlignVCenter);
+        QVERIFY2(label->fontMetrics().horizontalAdvance(caption) <= label->width(), "the caption is clipped");
+    } else if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+        QVERIFY(edit->isReadOnly());
+        QVERIFY(edit->hasFrame());
+        QCOMPARE(edit->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        QCOMPARE(edit->focusPolicy(), Qt::StrongFocus);
+    } else if (auto *list = qobject_cast<QListWidget *>(control)) {
+        QVERIFY(!list->isSortingEnabled());
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(list->focusPolicy(), Qt::StrongFocus);
+    } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+        QCOMPARE(button->text(), caption);
+        // No button of the form is a default button.
+        QVERIFY(!button->isDefault());
+        QVERIFY(!button->autoDefault());
+        QVERIFY2(button->fontMetrics().horizontalAdvance(caption) < button->width(), "the caption is clipped");
+    }
+}
+
+void TestForm::formFontAndSize()
+{
+    const QFont font = view()->form()->font();
+    QCOMPARE(font.family(), QStringLiteral("Microsoft Sans Serif"));
+    QCOMPARE(font.pointSize(), 8);
+    QCOMPARE(view()->formSize(), view()->units().size(313, 211));
+    // The group boxes never cover a control drawn inside them.
+    const QList<QWidget *> stack = view()->form()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        if (qobject_cast<QGroupBox *>(stack.at(i)))
+            continue;
+        for (qsizetype j = i + 1; j < stack.size(); ++j)
+            QVERIFY2(!qobject_cast<QGroupBox *>(stack.at(j)), qPrintable(stack.at(j)->objectName()));
+    }
+}
+
+void TestForm::tabOrder_data()
+{
+    QTest::addColumn<bool>("backwards");
+
+    QTest::newRow("Tab") << false;
+    QTest::newRow("Shift+Tab") << true;
+}
+
+void TestForm::tabOrder()
+{
+    QFETCH(bool, backwards);
+
+    QStringList expected = {"IDC_APP_NAME", "IDC_HOME_PAGE", "IDC_LIST_CLASS", "IDC_LIST_JAR", "IDC_LIST_JSP",
+                            "IDC_ADD_JSP", "IDC_ADD_CLASS", "IDC_ADD_JAR", "IDC_RUN", "IDC_SET_HOME"};
+    if (backwards)
+        std::reverse(expected.begin() + 1, expected.end());
+    auto *first = view()->form()->findChild<QWidget *>(expected.constFirst());
+    first->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), first);
+
+    // Once round the form and back to the name edit; nothing else of the
+    // window takes the focus on the way.
+    QStringList visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+    }
+    QCOMPARE(visited, expected);
+    QCOMPARE(QApplication::focusWidget(), first);
+}
+
+void TestForm::dataExchange()
+{
+    auto *name = view()->form()->findChild<QLineEdit *>(QStringLiteral("IDC_APP_NAME"));
+    auto *home = view()->form()->findChild<QLineEdit *>(QStringLiteral("IDC_HOME_PAGE"));
+
+    // Members to controls.
+    view()->m_strAppName = QStringLiteral("我的 app");
+    view()->m_strHomePage = QStringLiteral("a b.jsp");
+    view()->updateData(false);
+    QCOMPARE(name->text(), QStringLiteral("我的 app"));
+    QCOMPARE(home->text(), QStringLiteral("a b.jsp"));
+
+    // Controls to members: the whole text, spaces and all.
+    name->setText(QStringLiteral("  other  "));
+    home->setText(QString());
+    view()->updateData(true);
+    QCOMPARE(view()->m_strAppName, QStringLiteral("  other  "));
+    QCOMPARE(view()->m_strHomePage, QString());
+
+    // The list members are the form's list boxes.
+    QCOMPARE(view()->m_listJsp, view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JSP")));
+    QCOMPARE(view()->m_listClass, view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_CLASS")));
+    QCOMPARE(view()->m_listJar, view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JAR")));
+}
+
+void TestForm::viewTakesItsCommands_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("hasUpdate");
+
+    QTest::newRow("1006 add JSP") << IDC_ADD_JSP << false;
+    QTest::newRow("1011 add CLASS") << IDC_ADD_CLASS << false;
+    QTest::newRow("1012 add JAR") << IDC_ADD_JAR << false;
+    QTest::newRow("32772 start") << ID_WEB_START << true;
+    QTest::newRow("32773 stop") << ID_WEB_STOP << true;
+    QTest::newRow("1007 run") << IDC_RUN << false;
+    QTest::newRow("1008 set home") << IDC_SET_HOME << false;
+}
+
+void TestForm::viewTakesItsCommands()
+{
+    QFETCH(int, id);
+    QFETCH(bool, hasUpdate);
+
+    // The view, first along the routing, is the one target that handles it.
+    QVERIFY(view()->handlesCommand(id));
+    QCOMPARE(view()->handlesUpdate(id), hasUpdate);
+    QVERIFY(!m_fixture.document()->handlesCommand(id));
+    QVERIFY(!m_fixture.frame()->handlesCommand(id));
+    QVERIFY(!m_fixture.app().handlesCommand(id));
+}
+
+QTEST_MAIN(TestForm)
+#include "tst_form.moc"
