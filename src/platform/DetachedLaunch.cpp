@@ -1,6 +1,7 @@
 #include "DetachedLaunch.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 
@@ -25,6 +26,9 @@ std::optional<qint64> runScriptDetached(const QString &folder, const QString &sc
     // "./" keeps a shell that searches PATH for a script it cannot find in
     // the working directory (bash does) from running one from elsewhere.
     if (folder.isEmpty() || script.isEmpty() || script.contains(QLatin1Char('/')))
+        return std::nullopt;
+    // Checked here as well, so a launch that cannot happen leaves no log.
+    if (!QFileInfo(folder).isDir())
         return std::nullopt;
 
     const QString log = openableLog(logFile);
