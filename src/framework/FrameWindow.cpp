@@ -8,6 +8,7 @@
 #include "StatusBar.h"
 #include "StringTable.h"
 #include "View.h"
+#include "X11WindowHints.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -16,13 +17,16 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStatusTipEvent>
+#include <QShowEvent>
 #include <QThread>
+#include <QtGui/qguiapplication_platform.h>
 #include <QUrl>
 
 #include <map>
@@ -361,6 +365,17 @@ void FrameWindow::dropEvent(QDropEvent *event)
             }
         },
         Qt::QueuedConnection);
+}
+
+void FrameWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The size hints (minimum = maximum) already say so; Qt's Motif hints
+    // would still offer resizing, which some window managers believe.
+    if (isWindow() && minimumSize() == maximumSize() && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+            platform::forbidResizing(x11->display(), winId());
+    }
 }
 
 void FrameWindow::closeEvent(QCloseEvent *event)
