@@ -142,13 +142,14 @@ DialogDriver::Answer answerMessage(int standardButton, QString *text)
     };
 }
 
-ViewFixture::ViewFixture()
+ViewFixture::ViewFixture(const QString &installDir)
+    : m_installDir(installDir.isEmpty() ? m_install.path() : installDir)
 {
     res::loadStringTable();
     for (const QString &dir : {classesDir(), libDir()})
         QDir().mkpath(dir);
     m_app = std::make_unique<TestApp>();
-    m_app->m_installDir = m_install.path();
+    m_app->m_installDir = m_installDir;
     m_app->setRegistryKey(QStringLiteral("brewdeck-view-test"));
     m_template = new fw::SingleDocTemplate(
         IDR_MAINFRAME, [] { return new CBrewdeckDoc; }, [] { return new fw::FrameWindow; },
@@ -167,12 +168,12 @@ ViewFixture::~ViewFixture()
 
 bool ViewFixture::isValid() const
 {
-    return m_home.isValid() && m_install.isValid();
+    return m_home.isValid() && m_install.isValid() && QFileInfo(m_installDir).isDir();
 }
 
 QString ViewFixture::appDir() const
 {
-    return m_install.path() + QStringLiteral("/apache-tomcat-7.0.22/webapps/brewdeck");
+    return m_installDir + QStringLiteral("/apache-tomcat-7.0.22/webapps/brewdeck");
 }
 
 QString ViewFixture::classesDir() const

@@ -77,16 +77,17 @@ DialogDriver::Answer cancelFileDialog(FileDialogSeen *seen = nullptr);
 // Presses the message box's button of the given role and keeps its text.
 DialogDriver::Answer answerMessage(int standardButton, QString *text = nullptr);
 
-// A program with its document template, a sandboxed home and a temporary
-// install folder whose web application folders exist (empty).
+// A program with its document template and a sandboxed home. Its install
+// folder is the one given or else a temporary one whose web application
+// folders exist (empty).
 class ViewFixture
 {
 public:
-    ViewFixture();
+    explicit ViewFixture(const QString &installDir = QString());
     ~ViewFixture();
 
     bool isValid() const;
-    QString installDir() const { return m_install.path(); }
+    QString installDir() const { return m_installDir; }
     QString appDir() const;
     QString classesDir() const;
     QString libDir() const;
@@ -113,6 +114,7 @@ public:
 private:
     testsupport::SandboxedHome m_home;
     QTemporaryDir m_install;
+    QString m_installDir;
     std::unique_ptr<TestApp> m_app;
     fw::SingleDocTemplate *m_template = nullptr;
     DialogDriver m_dialogs;

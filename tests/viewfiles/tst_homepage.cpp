@@ -1,4 +1,5 @@
 #include "BrewdeckDoc.h"
+#include "BrowserRecorder.h"
 #include "BrewdeckView.h"
 #include "FrameWindow.h"
 #include "ServerPaths.h"
@@ -11,83 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <sys/wait.h>
 
 namespace {
-
-// A browser stand-in: each launch records its arguments and the server
-// variables it inherited, then blocks until the test releases it, so the
-// test sees that the program went on while its browser still ran.
-class BrowserRecorder
-{
-public:
-    struct Launch
-    {
-        QStringList args;
-        QStringList environment; // "NAME=value" or "NAME unset"
-        bool finished = false;
-    };
-
-    BrowserRecorder()
-    {
-        const QString script = m_dir.filePath(QStringLiteral("browser"));
-        testsupport::writeFile(script, R"(#!/bin/sh
-dir=${0%/*}
-record="$dir/launch.$$"
-{
-    for arg in "$@"; do printf 'arg %s\n' "$arg"; done
-    for name in JRE_HOME JAVA_HOME CATALINA_HOME; do
-        if value=$(printenv "$name"); then printf 'env %s=%s\n' "$name" "$value"; else printf 'env %s unset\n' "$name"; fi
-    done
-} >"$record.part"
-mv "$record.part" "$record.rec"
-i=0
-while [ ! -e "$dir/release" ] && [ $i -lt 1200 ]; do sleep 0.05; i=$((i + 1)); done
-: >"$record.done"
-)");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        // xdg-open splits $BROWSER at colons and spaces: the temporary
-        // folder's path has neither.
-        qputenv("BROWSER", QFile::encodeName(script));
-    }
-
-    bool isValid() const { return m_dir.isValid() && !m_dir.path().contains(QLatin1Char(' ')); }
-
-    QList<Launch> launches() const
-    {
-        QList<Launch> found;
-        const QStringList records = QDir(m_dir.path()).entryList({QStringLiteral("launch.*.rec")}, QDir::Files, QDir::Name);
-        for (const QString &name : records) {
-            Launch launch;
-            const QList<QByteArray> lines = testsupport::readFile(m_dir.filePath(name)).split('\n');
-            for (const QByteArray &line : lines) {
-                if (line.startsWith("arg "))
-                    launch.args << QString::fromUtf8(line.mid(4));
-                else if (line.startsWith("env "))
-                    launch.environment << QString::fromUtf8(line.mid(4));
-            }
-            QString done = m_dir.filePath(name);
-            done.replace(QLatin1String(".rec"), QLatin1String(".done"));
-            launch.finished = QFileInfo::exists(done);
-            found << launch;
-        }
-        return found;
-    }
-
-    void release() const { testsupport::writeFile(m_dir.filePath(QStringLiteral("release")), QByteArray()); }
-
-    bool allFinished() const
-    {
-        const QList<Launch> all = launches();
-        return std::all_of(all.cbegin(), all.cend(), [](const Launch &launch) { return launch.finished; });
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 constexpr int kLaunchTimeoutMs = 30000;
 
@@ -116,7 +45,7 @@ private:
     void command(int id) const;
 
     std::unique_ptr<viewtest::ViewFixture> m_fixture;
-    std::unique_ptr<BrowserRecorder> m_browser;
+    std::unique_ptr<viewtest::BrowserRecorder> m_browser;
 };
 
 void TestHomePage::initTestCase()
@@ -133,7 +62,7 @@ void TestHomePage::init()
     for (const char *name : {"JRE_HOME", "JAVA_HOME", "CATALINA_HOME"})
         qunsetenv(name);
     m_fixture = std::make_unique<viewtest::ViewFixture>();
-    m_browser = std::make_unique<BrowserRecorder>();
+    m_browser = std::make_unique<viewtest::BrowserRecorder>();
     QVERIFY(m_fixture->isValid());
     QVERIFY(m_browser->isValid());
 }
@@ -242,7 +171,7 @@ void TestHomePage::runOpensTheAddress()
     m_fixture->click("IDC_RUN");
 
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1, kLaunchTimeoutMs);
-    BrowserRecorder::Launch launch = m_browser->launches().constFirst();
+    viewtest::BrowserRecorder::Launch launch = m_browser->launches().constFirst();
     QCOMPARE(launch.args, QStringList{address});
     // The click came back while the browser was still running.
     QVERIFY(!launch.finished);
@@ -278,8 +207,8 @@ void TestHomePage::browserSeesServerVariablesWhileStarted()
     command(ID_WEB_STOP);
     m_fixture->click("IDC_RUN");
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 2, kLaunchTimeoutMs);
-    QList<BrowserRecorder::Launch> launches = m_browser->launches();
-    const BrowserRecorder::Launch &afterStop =
+    QList<viewtest::BrowserRecorder::Launch> launches = m_browser->launches();
+    const viewtest::BrowserRecorder::Launch &afterStop =
         launches.at(0).environment.contains(QStringLiteral("JRE_HOME unset")) ? launches.at(0) : launches.at(1);
     QCOMPARE(afterStop.environment,
              (QStringList{"JRE_HOME unset", "JAVA_HOME unset", "CATALINA_HOME unset"}));
