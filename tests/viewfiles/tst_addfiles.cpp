@@ -36,6 +36,8 @@ private slots:
     void awkwardSourcePaths();
     void largeFileShowsProgress_data();
     void largeFileShowsProgress();
+    void nothingHappensWithoutWebApp_data();
+    void nothingHappensWithoutWebApp();
 
 private:
     QString source(const QString &relative, const QByteArray &content) const;
@@ -314,6 +316,36 @@ void TestAddFiles::largeFileShowsProgress()
         QCOMPARE(m_fixture->items("IDC_LIST_JAR"), QStringList{"huge.jar"});
     }
     QVERIFY(!m_fixture->view()->findChild<QProgressDialog *>());
+}
+
+void TestAddFiles::nothingHappensWithoutWebApp_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("JSP +") << "IDC_ADD_JSP";
+    QTest::newRow("CLASS +") << "IDC_ADD_CLASS";
+    QTest::newRow("JAR +") << "IDC_ADD_JAR";
+    QTest::newRow("H") << "IDC_SET_HOME";
+}
+
+void TestAddFiles::nothingHappensWithoutWebApp()
+{
+    QFETCH(QString, button);
+    // A program started with a document file has no web application.
+    m_fixture.reset();
+    m_fixture = std::make_unique<viewtest::ViewFixture>();
+    const QString file = m_sources->filePath(QStringLiteral("start.bdk"));
+    QVERIFY(testsupport::writeFile(file, QByteArray()));
+    QVERIFY(m_fixture->openDocument(file));
+    QVERIFY(!m_fixture->document()->m_pWebApp);
+    const QStringList before = viewtest::folderEntries(m_fixture->appDir());
+
+    // No dialog may open: the driver would report it.
+    m_fixture->click(button.toLatin1().constData());
+
+    QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());
+    QCOMPARE(viewtest::folderEntries(m_fixture->appDir()), before);
+    QCOMPARE(m_fixture->editText("IDC_HOME_PAGE"), QString());
+    QVERIFY(!m_fixture->document()->m_pWebApp);
 }
 
 QTEST_MAIN(TestAddFiles)

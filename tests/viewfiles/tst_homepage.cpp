@@ -38,6 +38,7 @@ private slots:
     void chosenPageSurvivesRefreshNotNew();
     void runOpensTheAddress_data();
     void runOpensTheAddress();
+    void runWithoutWebAppOpensNothing();
     void browserSeesServerVariablesWhileStarted();
 
 private:
@@ -185,6 +186,25 @@ void TestHomePage::runOpensTheAddress()
     QCOMPARE(errno, ECHILD);
     QVERIFY(!QFileInfo::exists(QStringLiteral("pwned")));
     QVERIFY(!QFileInfo::exists(m_fixture->appDir() + QStringLiteral("/pwned")));
+}
+
+void TestHomePage::runWithoutWebAppOpensNothing()
+{
+    // A program started with a document file has no web application.
+    const QString file = m_fixture->installDir() + QStringLiteral("/start.bdk");
+    QVERIFY(testsupport::writeFile(file, QByteArray()));
+    QVERIFY(m_fixture->openDocument(file));
+    QVERIFY(!m_fixture->document()->m_pWebApp);
+    m_fixture->click("IDC_RUN");
+
+    // After a New the same button opens the browser; by the time that
+    // launch has ended, it is the only one there was.
+    QVERIFY(m_fixture->newDocument());
+    m_fixture->click("IDC_RUN");
+    m_browser->release();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_browser->launches().isEmpty() && m_browser->allFinished(), kLaunchTimeoutMs);
+    QCOMPARE(m_browser->launches().size(), 1);
+    QCOMPARE(m_browser->launches().constFirst().args, QStringList{"http://127.0.0.1:8080/brewdeck/index.jsp"});
 }
 
 void TestHomePage::browserSeesServerVariablesWhileStarted()
