@@ -20,5 +20,6 @@ bench() {
 }
 
 bench startup "$ROOT/bench/startup.sh"
+bench files "$ROOT/bench/files.sh"
 
 exit $status
