@@ -39,6 +39,7 @@ private slots:
     void refusesWhatItCannotRunThere();
 
 private:
+    testsupport::SandboxedHome m_home;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<StandInScripts> m_scripts;
 };
