@@ -21,5 +21,6 @@ bench() {
 
 bench startup "$ROOT/bench/startup.sh"
 bench files "$ROOT/bench/files.sh"
+bench webservice "$ROOT/bench/webservice-startup.sh"
 
 exit $status
