@@ -26,6 +26,7 @@
 #include <QStatusTipEvent>
 #include <QShowEvent>
 #include <QThread>
+#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <QUrl>
 
@@ -315,6 +316,14 @@ bool FrameWindow::event(QEvent *event)
     if (event->type() == QEvent::StatusTip && messageBar()) {
         setMessageText(static_cast<QStatusTipEvent *>(event)->tip());
         return true;
+    }
+    // When a modal dialog ends, its owner takes the keyboard back; window
+    // managers do that, but without one nobody would.
+    if (event->type() == QEvent::WindowUnblocked && isVisible()
+        && (!QGuiApplication::focusWindow() || !QGuiApplication::focusWindow()->isVisible())) {
+        const bool handled = QMainWindow::event(event);
+        activateWindow();
+        return handled;
     }
     return QMainWindow::event(event);
 }

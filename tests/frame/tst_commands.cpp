@@ -106,8 +106,7 @@ private slots:
 
 private:
     CMainFrame *frame() const { return m_fixture->frame(); }
-    // A key pressed in the main window, which the offscreen platform does
-    // not make active again by itself once a dialog has closed.
+    // A key pressed in the main window, once it is the active window.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers);
     // Answers the next modal dialog with `answer` after noting what it showed.
     void answer(std::function<void(QWidget *)> answer);
@@ -139,8 +138,9 @@ void TestCommands::cleanup()
 
 void TestCommands::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    frame()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(frame()));
+    // The frame takes the keyboard back from every dialog that has ended,
+    // as the keys a user presses next are meant for it.
+    QTRY_COMPARE(QApplication::activeWindow(), frame());
     QTest::keyClick(frame(), key, modifiers);
 }
 
@@ -388,6 +388,7 @@ void TestCommands::aboutBoxCloses()
     QCOMPARE(m_seen.at(0).title, QStringLiteral("关于 Brewdeck"));
     QTRY_VERIFY(!shown || !shown->isVisible());
     QVERIFY(!QApplication::activeModalWidget());
+    QTRY_COMPARE(QApplication::activeWindow(), frame());
 }
 
 QTEST_MAIN(TestCommands)
