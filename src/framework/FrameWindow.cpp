@@ -11,9 +11,9 @@
 #include "X11WindowHints.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -23,12 +23,12 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QStatusTipEvent>
 #include <QShowEvent>
+#include <QStatusTipEvent>
 #include <QThread>
+#include <QUrl>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
-#include <QUrl>
 
 #include <map>
 

@@ -22,7 +22,8 @@ class StatusBar;
 // The main window of a document/view program. It owns one QAction per command
 // id (shared by the menu item, the toolbar button and the keys), routes every
 // command along the chain of targets, and runs the update handlers that enable
-// and check the actions.
+// and check the actions. It also shows the prompt of the command under the
+// pointer in its status bar and opens files dropped on it.
 class FrameWindow : public QMainWindow, public CommandTarget
 {
     Q_OBJECT
