@@ -1,9 +1,10 @@
 // Times programs from process start to their main window first shown on the
 // X server (its MapNotify), and takes their peak memory (maximum resident
-// set size once the window has settled), over several alternating runs.
-// Prints the medians and the ratios of the first program to the second.
+// set size once the window has settled), over several runs that take turns
+// in a rotating order. Prints the medians and the ratios of the first
+// program to each of the others.
 //
-// usage: bench_startup [--runs N] [--settle-ms MS] NAME=PROGRAM NAME=PROGRAM
+// usage: bench_startup [--runs N] [--settle-ms MS] NAME=PROGRAM NAME=PROGRAM...
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -138,12 +139,12 @@ int main(int argc, char *argv[])
         } else if (const auto eq = arg.find('='); eq != std::string::npos) {
             programs.push_back({arg.substr(0, eq), arg.substr(eq + 1), {}, {}});
         } else {
-            std::fprintf(stderr, "usage: bench_startup [--runs N] [--settle-ms MS] NAME=PROGRAM NAME=PROGRAM\n");
+            std::fprintf(stderr, "usage: bench_startup [--runs N] [--settle-ms MS] NAME=PROGRAM NAME=PROGRAM...\n");
             return 2;
         }
     }
-    if (programs.size() != 2) {
-        std::fprintf(stderr, "usage: bench_startup [--runs N] [--settle-ms MS] NAME=PROGRAM NAME=PROGRAM\n");
+    if (programs.size() < 2) {
+        std::fprintf(stderr, "usage: bench_startup [--runs N] [--settle-ms MS] NAME=PROGRAM NAME=PROGRAM...\n");
         return 2;
     }
 
@@ -156,15 +157,15 @@ int main(int argc, char *argv[])
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
 
     // One unmeasured run each fills the page cache and lets a program do
-    // its first-start work, then the measured runs alternate which goes
-    // first.
+    // its first-start work; then each round starts them all, each round in
+    // a different order, so none always follows the same one.
     for (Program &program : programs) {
         if (!runOnce(display, pidAtom, program.path, settleMs))
             return 1;
     }
     for (int run = 0; run < runs; ++run) {
         for (size_t k = 0; k < programs.size(); ++k) {
-            Program &program = programs[run % 2 ? programs.size() - 1 - k : k];
+            Program &program = programs[(k + static_cast<size_t>(run)) % programs.size()];
             const auto sample = runOnce(display, pidAtom, program.path, settleMs);
             if (!sample)
                 return 1;
@@ -178,9 +179,11 @@ int main(int argc, char *argv[])
     std::printf("%-12s %12s %14s\n", "program", "start (ms)", "peak RSS (MiB)");
     for (const Program &program : programs)
         std::printf("%-12s %12.1f %14.1f\n", program.name.c_str(), median(program.startMs), median(program.peakMiB));
-    const double timeRatio = median(programs[0].startMs) / median(programs[1].startMs);
-    const double memoryRatio = median(programs[0].peakMiB) / median(programs[1].peakMiB);
-    std::printf("ratio %s/%s: start-up %.2f, peak memory %.2f\n", programs[0].name.c_str(), programs[1].name.c_str(),
-                timeRatio, memoryRatio);
+    for (size_t k = 1; k < programs.size(); ++k) {
+        const double timeRatio = median(programs[0].startMs) / median(programs[k].startMs);
+        const double memoryRatio = median(programs[0].peakMiB) / median(programs[k].peakMiB);
+        std::printf("ratio %s/%s: start-up %.2f, peak memory %.2f\n", programs[0].name.c_str(),
+                    programs[k].name.c_str(), timeRatio, memoryRatio);
+    }
     return 0;
 }

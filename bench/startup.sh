@@ -1,16 +1,18 @@
 #!/bin/sh
 # Times Brewdeck from process start to its main window first shown, and its
 # peak memory, against a bare Qt program that shows an empty main window, in
-# one run of alternating starts (medians, printed as ratios). Uses the X
-# server of $DISPLAY, or a virtual one, and a private session bus, with a
-# throw-away home so nothing of the user's is read or written.
+# one run of alternating starts (medians, printed as ratios). A third
+# program, the empty window with one line of Chinese text, shows what text
+# alone costs. Uses the X server of $DISPLAY, or a virtual one, and a private
+# session bus, with a throw-away home so nothing of the user's is read or
+# written.
 #
 # usage: bench/startup.sh [RUNS]   (build folder: $BREWDECK_BUILD_DIR, default ./build)
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR=${BREWDECK_BUILD_DIR:-"$ROOT/build"}
 RUNS=${1:-11}
-cmake --build "$BUILD_DIR" --target brewdeck bench_startup bench_bare_mainwindow >/dev/null
+cmake --build "$BUILD_DIR" --target brewdeck bench_startup bench_bare_mainwindow bench_text_mainwindow >/dev/null
 
 SANDBOX=$(mktemp -d /tmp/brewdeck-bench.XXXXXX)
 trap 'rm -rf "$SANDBOX"' EXIT INT TERM
@@ -21,7 +23,8 @@ export XDG_RUNTIME_DIR="$SANDBOX/runtime"
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 
 set -- "$BUILD_DIR/bench/bench_startup" --runs "$RUNS" \
-    "brewdeck=$BUILD_DIR/brewdeck" "bare=$BUILD_DIR/bench/bench_bare_mainwindow"
+    "brewdeck=$BUILD_DIR/brewdeck" "bare=$BUILD_DIR/bench/bench_bare_mainwindow" \
+    "text=$BUILD_DIR/bench/bench_text_mainwindow"
 if [ -n "${DISPLAY:-}" ]; then
     exec dbus-run-session -- "$@"
 fi
