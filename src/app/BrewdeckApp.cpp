@@ -1,18 +1,29 @@
 #include "BrewdeckApp.h"
 
+#include "AutomationIds.h"
 #include "BrewdeckDoc.h"
 #include "BrewdeckView.h"
 #include "CommandIds.h"
 #include "DocTemplate.h"
 #include "ExecutablePath.h"
 #include "MainFrame.h"
+#include "ShellRegistration.h"
 #include "StringTableData.h"
+#include "TypeLibrary.h"
 #include "resource.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 // The key text of the per-user settings store.
 static const char kRegistryKey[] = "应用程序向导生成的本地应用程序";
+
+// A document named on the command line is remembered by its full path, so the
+// recent-file list still finds it from another folder.
+static QString absolutePath(const QString &path)
+{
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
 
 CBrewdeckApp::CBrewdeckApp()
 {
@@ -26,6 +37,7 @@ CBrewdeckApp::~CBrewdeckApp() = default;
 bool CBrewdeckApp::initInstance()
 {
     res::loadStringTable();
+    // Qt's widgets need no preparing of the common controls.
     fw::Application::initInstance();
 
     const std::optional<QString> exe = platform::executablePath();
@@ -34,7 +46,16 @@ bool CBrewdeckApp::initInstance()
     const std::optional<QString> folder = platform::folderOf(*exe);
     if (!folder)
         return false;
+    m_strExecutable = *exe;
     m_strInstallDir = *folder;
+
+    // Only an automation run goes on to the session bus; this touches no bus,
+    // so an ordinary run never depends on one.
+    if (!startAutomationRuntime()) {
+        reportMessage(IDP_OLE_INIT_FAILED);
+        setExitCode(1);
+        return false;
+    }
 
     setRegistryKey(QString::fromUtf8(kRegistryKey));
     loadStdProfileSettings(4);
@@ -44,8 +65,39 @@ bool CBrewdeckApp::initInstance()
         [] { return new CBrewdeckView; });
     addDocTemplate(docTemplate);
 
+    // Nothing is registered with the bus yet: only an automation run offers
+    // the class object.
+    m_server.connectTemplate(CLSID_BrewdeckDoc, docTemplate);
+
+    // The desktop entry hands files over as arguments, so there is no shell
+    // conversation to enable. The file type is registered at every start,
+    // before the command line is looked at; failures are skipped.
+    shellreg::registerShellFileTypes(*docTemplate, m_strExecutable);
+
     CCommandLineInfo cmdInfo;
     cmdInfo.ParseCommandLine(QApplication::arguments().mid(1));
+    setUserControl(cmdInfo.m_bUserControl);
+
+    if (cmdInfo.m_bRunEmbedded || cmdInfo.m_bRunAutomated) {
+        // Serve automation clients: no command, no document, no window. Wins
+        // over every other switch.
+        if (!m_server.registerRunning()) {
+            reportMessage(IDP_OLE_INIT_FAILED);
+            setExitCode(1);
+            return false;
+        }
+        return true;
+    }
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::AppUnregister) {
+        // The automation class goes in the unregister step below.
+        shellreg::unregisterShellFileTypes(*docTemplate);
+        unregisterTypeLib(LIBID_Brewdeck, kTypeLibraryMajor, kTypeLibraryMinor);
+    } else {
+        // The one class object has no name of its own beyond the class's, so
+        // its activation file is all there is to write for it.
+        m_server.updateRegistry(m_strExecutable);
+        registerTypeLib(LIBID_Brewdeck);
+    }
 
     if (!ProcessShellCommand(cmdInfo))
         return false;
@@ -53,6 +105,7 @@ bool CBrewdeckApp::initInstance()
     if (fw::FrameWindow *frame = mainWindow()) {
         frame->show();
         frame->update();
+        frame->dragAcceptFiles(true);
     }
     return true;
 }
@@ -64,8 +117,33 @@ bool CBrewdeckApp::ProcessShellCommand(CCommandLineInfo &cmdInfo)
         onFileNew();
         return mainWindow() != nullptr;
     case CCommandLineInfo::FileOpen:
-        return openDocumentFile(cmdInfo.m_strFileName) != nullptr;
-    default:
+        return openDocumentFile(absolutePath(cmdInfo.m_strFileName)) != nullptr;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo:
+        // Nothing in the program prints: the document opens without a window,
+        // the print command finds no handler, and the program ends.
+        if (docTemplate()->openDocumentFile(absolutePath(cmdInfo.m_strFileName), false)) {
+            if (fw::FrameWindow *frame = mainWindow())
+                frame->routeCommand(fw::ids::ID_FILE_PRINT_DIRECT);
+        }
         return false;
+    case CCommandLineInfo::FileDDE:
+        // No shell conversation follows on this desktop, so the window the
+        // user asked for opens with a new document and is the user's.
+        onFileNew();
+        setUserControl(true);
+        return mainWindow() != nullptr;
+    case CCommandLineInfo::AppRegister:
+        setWriteProfileAtExit(false);
+        return false;
+    case CCommandLineInfo::AppUnregister:
+        m_server.unregister();
+        deleteProfile();
+        setWriteProfileAtExit(false);
+        reportMessage(fw::ids::IDP_UNREG_DONE);
+        return false;
+    case CCommandLineInfo::FileNothing:
+        return true;
     }
+    return false;
 }

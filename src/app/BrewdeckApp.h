@@ -1,12 +1,16 @@
 #pragma once
 
 #include "Application.h"
+#include "AutomationServer.h"
 #include "CommandLineInfo.h"
 
 #include <QString>
 
-// The application object. Its start-up works out the install folder, names
-// the settings store, binds document, frame and view, and opens the window.
+// The application object. Its start-up works out the install folder, starts
+// the automation layer, names the settings store, binds document, frame and
+// view, registers the document type and then, by the command line, serves one
+// automation client without a window, unregisters, or registers and opens the
+// main window.
 class CBrewdeckApp : public fw::Application
 {
 public:
@@ -24,4 +28,11 @@ public:
     // The executable's folder without a trailing separator; empty for an
     // executable in the root folder.
     QString m_strInstallDir;
+    // The class object of the document's automation class.
+    AutomationServer m_server;
+
+private:
+    // The executable's own path, which registration writes into the desktop
+    // entry and the activation file.
+    QString m_strExecutable;
 };

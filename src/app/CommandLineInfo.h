@@ -3,8 +3,12 @@
 #include <QString>
 #include <QStringList>
 
-// What the command line asks for: the shell command, the document file and
-// the switches that start an automation run.
+// What the command line asks for: the shell command, the document file, the
+// printer arguments and the switches that start an automation run.
+//
+// An argument that begins with "-" is a switch; one that begins with "/" is a
+// switch only when the rest names a known switch (in any case), so that an
+// absolute path is a file. A switch that matches nothing is ignored.
 class CCommandLineInfo
 {
 public:
@@ -28,12 +32,19 @@ public:
     QString m_strPrinterName;
     QString m_strDriverName;
     QString m_strPortName;
-    // Cleared by the switches that hand the program to an automation client.
+    // Cleared by the switches that hand the program to an automation client
+    // ("Embedding", "Automation") or to a shell conversation ("dde").
     bool m_bUserControl = true;
 
     // Fills the fields from the arguments after the program name.
     void ParseCommandLine(const QStringList &arguments);
 
+    // Whether the argument is a switch, by the rule above.
+    static bool IsSwitch(const QString &argument);
+
 private:
     void ParseParam(const QString &param, bool isSwitch, bool isLast);
+    void ParseParamFlag(const QString &param);
+    void ParseParamNotFlag(const QString &param);
+    void ParseLast(bool isLast);
 };

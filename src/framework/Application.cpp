@@ -71,7 +71,7 @@ int Application::exitInstance()
             store->sync();
         }
     }
-    return 0;
+    return m_exitCode;
 }
 
 QString Application::installDirectory() const

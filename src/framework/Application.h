@@ -53,6 +53,9 @@ public:
     void addToRecentFileList(const QString &path);
     // Register and unregister runs end without writing settings.
     void setWriteProfileAtExit(bool on) { m_writeProfileAtExit = on; }
+    // The process's exit status; a start-up that fails for a reason other
+    // programs should see sets it non-zero.
+    void setExitCode(int code) { m_exitCode = code; }
     // Removes the per-user settings file and, when nothing else is left in
     // it, the key folder.
     bool deleteProfile();
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<SingleDocTemplate> m_template;
     QPointer<FrameWindow> m_mainWindow;
     bool m_writeProfileAtExit = true;
+    int m_exitCode = 0;
     int m_lockCount = 0;
     bool m_userControl = true;
 };
