@@ -52,7 +52,10 @@ void answerNextModal(std::function<void(QWidget *)> answer, int timeoutMs)
         if (QWidget *modal = QApplication::activeModalWidget()) {
             timer->stop();
             timer->deleteLater();
-            answer(modal);
+            // A dialog becomes the active modal widget as it shows, which may
+            // be before its own event loop runs; answering from inside that
+            // loop makes sure the answer ends it.
+            QTimer::singleShot(0, modal, [answer, modal] { answer(modal); });
         } else if (deadline.hasExpired()) {
             timer->stop();
             timer->deleteLater();
