@@ -31,6 +31,7 @@ Application::Application()
 
 Application::~Application()
 {
+    QObject::disconnect(m_mainWindowGone);
     if (g_current == this)
         g_current = nullptr;
 }
@@ -139,9 +140,12 @@ void Application::addDocTemplate(SingleDocTemplate *docTemplate)
 
 void Application::setMainWindow(FrameWindow *frame)
 {
+    QObject::disconnect(m_mainWindowGone);
     m_mainWindow = frame;
     if (frame) {
-        QObject::connect(frame, &QObject::destroyed, qApp, [this, frame] {
+        // Disconnected again when the application object goes first, as a
+        // test's may, so the frame's late destruction never reaches it.
+        m_mainWindowGone = QObject::connect(frame, &QObject::destroyed, qApp, [this, frame] {
             if (m_mainWindow == nullptr || m_mainWindow == frame)
                 QCoreApplication::quit();
         });

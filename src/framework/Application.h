@@ -3,6 +3,7 @@
 #include "CommandTarget.h"
 #include "FrameWindow.h"
 
+#include <QMetaObject>
 #include <QPointer>
 #include <QString>
 
@@ -98,6 +99,7 @@ private:
     std::unique_ptr<RecentFileList> m_recentFiles;
     std::unique_ptr<SingleDocTemplate> m_template;
     QPointer<FrameWindow> m_mainWindow;
+    QMetaObject::Connection m_mainWindowGone;
     bool m_writeProfileAtExit = true;
     int m_exitCode = 0;
     int m_lockCount = 0;
