@@ -9,11 +9,15 @@
 #include "XdgDirs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QSettings>
+#include <QShortcut>
 
 namespace fw {
 
@@ -238,6 +242,11 @@ int Application::messageBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok, messageParent());
     box.setObjectName(QStringLiteral("messageBox"));
+    // Ctrl+C copies the message, as it does in every message box of Windows
+    // (Qt's own does so only there).
+    QShortcut copy(QKeySequence::Copy, &box);
+    QObject::connect(&copy, &QShortcut::activated, &box,
+                     [text] { QGuiApplication::clipboard()->setText(text); });
     return box.exec();
 }
 
