@@ -216,10 +216,11 @@ QString dbusExecArgument(const QString &argument)
     if (plain)
         return argument;
     // Inside single quotes nothing is special, so only the quote itself needs
-    // the close-escape-reopen form.
+    // the close-escape-reopen form. dbus-daemon undoes the key file's escapes
+    // before it splits the line, so backslashes are doubled on top.
     QString quoted = argument;
     quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+    return escapeKeyFileString(QLatin1Char('\'') + quoted + QLatin1Char('\''));
 }
 
 } // namespace platform

@@ -42,7 +42,7 @@ bool refreshDesktopDatabase();
 QString desktopExecArgument(const QString &argument);
 
 // One argument of a D-Bus activation file's Exec line, quoted the way
-// dbus-daemon splits that line.
+// dbus-daemon splits that line, with the key file's escapes on top.
 QString dbusExecArgument(const QString &argument);
 
 } // namespace platform
