@@ -49,8 +49,9 @@ bool CBrewdeckApp::initInstance()
     m_strExecutable = *exe;
     m_strInstallDir = *folder;
 
-    // Only an automation run goes on to the session bus; this touches no bus,
-    // so an ordinary run never depends on one.
+    // Loads the interface description the automation layer serves. It touches
+    // no bus: only an automation run connects, so an ordinary run never
+    // depends on the session bus.
     if (!startAutomationRuntime()) {
         reportMessage(IDP_OLE_INIT_FAILED);
         setExitCode(1);
