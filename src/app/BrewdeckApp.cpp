@@ -58,13 +58,7 @@ bool CBrewdeckApp::initInstance()
         return false;
     }
 
-    setRegistryKey(QString::fromUtf8(kRegistryKey));
-    loadStdProfileSettings(4);
-
-    auto *docTemplate = new fw::SingleDocTemplate(
-        IDR_MAINFRAME, [] { return new CBrewdeckDoc; }, [] { return new CMainFrame; },
-        [] { return new CBrewdeckView; });
-    addDocTemplate(docTemplate);
+    fw::SingleDocTemplate *docTemplate = InitSettingsAndTemplate();
 
     // Nothing is registered with the bus yet: only an automation run offers
     // the class object.
@@ -109,6 +103,18 @@ bool CBrewdeckApp::initInstance()
         frame->dragAcceptFiles(true);
     }
     return true;
+}
+
+fw::SingleDocTemplate *CBrewdeckApp::InitSettingsAndTemplate()
+{
+    setRegistryKey(QString::fromUtf8(kRegistryKey));
+    loadStdProfileSettings(4);
+
+    auto *docTemplate = new fw::SingleDocTemplate(
+        IDR_MAINFRAME, [] { return new CBrewdeckDoc; }, [] { return new CMainFrame; },
+        [] { return new CBrewdeckView; });
+    addDocTemplate(docTemplate);
+    return docTemplate;
 }
 
 bool CBrewdeckApp::ProcessShellCommand(CCommandLineInfo &cmdInfo)

@@ -6,6 +6,10 @@
 
 #include <QString>
 
+namespace fw {
+class SingleDocTemplate;
+}
+
 // The application object. Its start-up works out the install folder, starts
 // the automation layer, names the settings store, binds document, frame and
 // view, registers the document type and then, by the command line, serves one
@@ -18,6 +22,10 @@ public:
     ~CBrewdeckApp() override;
 
     bool initInstance() override;
+
+    // Names the settings store, reads the recent-file list and binds the
+    // document, frame and view in the program's one template.
+    fw::SingleDocTemplate *InitSettingsAndTemplate();
     QString installDirectory() const override { return m_strInstallDir; }
 
     void OnAppAbout();

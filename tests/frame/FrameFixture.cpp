@@ -5,7 +5,6 @@
 #include "DocTemplate.h"
 #include "MainFrame.h"
 #include "StringTableData.h"
-#include "resource.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -25,11 +24,7 @@ FrameFixture::~FrameFixture()
 bool FrameFixture::start()
 {
     res::loadStringTable();
-    m_app.setRegistryKey(QStringLiteral("应用程序向导生成的本地应用程序"));
-    m_app.loadStdProfileSettings(4);
-    m_app.addDocTemplate(new fw::SingleDocTemplate(
-        IDR_MAINFRAME, [] { return new CBrewdeckDoc; }, [] { return new CMainFrame; },
-        [] { return new CBrewdeckView; }));
+    m_app.InitSettingsAndTemplate();
     m_app.onFileNew();
     if (!frame() || !view() || !document())
         return false;

@@ -1,6 +1,7 @@
 #include "CommandIds.h"
 #include "FrameFixture.h"
 #include "MainFrame.h"
+#include "ProgramUnderX.h"
 #include "StatusBar.h"
 #include "TestSupport.h"
 
@@ -14,19 +15,7 @@ using namespace fw::ids;
 
 namespace {
 
-bool xdotool(const QStringList &arguments, QString *output = nullptr)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(30000)) {
-        tool.kill();
-        tool.waitForFinished();
-        return false;
-    }
-    if (output)
-        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
+using testsupport::xdotool;
 
 QString xprop(const QString &window, const QString &property)
 {

@@ -1,13 +1,15 @@
+#include "ProgramUnderX.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+using testsupport::ProgramUnderX;
+using testsupport::xdotool;
 
 // The real executable under the X server: what a user sees at start-up, with
 // ordinary and awkward install folders, and the recent-file list across runs.
@@ -22,13 +24,7 @@ private slots:
     void recentFileListSurvivesRestart();
 
 private:
-    // Starts the program from the given copy with the sandboxed environment.
-    bool start(QProcess &process, const QString &executable, const QStringList &arguments);
-    // The X window of the process once it is shown; empty after the bound.
-    QString waitForWindow(const QProcess &process);
     QString windowName(const QString &window);
-    bool xdotool(const QStringList &arguments, QString *output = nullptr);
-    void stop(QProcess &process);
 
     testsupport::SandboxedHome m_home;
 };
@@ -39,61 +35,11 @@ void TestStartup::initTestCase()
     QVERIFY(m_home.isValid());
 }
 
-bool TestStartup::start(QProcess &process, const QString &executable, const QStringList &arguments)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
-    process.setProgram(executable);
-    process.setArguments(arguments);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start();
-    return process.waitForStarted(10000);
-}
-
-bool TestStartup::xdotool(const QStringList &arguments, QString *output)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(30000)) {
-        tool.kill();
-        tool.waitForFinished();
-        return false;
-    }
-    if (output)
-        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
-QString TestStartup::waitForWindow(const QProcess &process)
-{
-    QString windows;
-    for (int attempt = 0; attempt < 300 && windows.isEmpty(); ++attempt) {
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                 QString::number(process.processId()), QStringLiteral("--name"), QStringLiteral("Brewdeck")},
-                &windows);
-        if (windows.isEmpty())
-            QTest::qWait(100);
-    }
-    return windows.section(QLatin1Char('\n'), 0, 0);
-}
-
 QString TestStartup::windowName(const QString &window)
 {
     QString name;
     xdotool({QStringLiteral("getwindowname"), window}, &name);
     return name;
-}
-
-void TestStartup::stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished();
-    }
 }
 
 void TestStartup::captionAfterStart_data()
@@ -141,10 +87,9 @@ void TestStartup::captionAfterStart()
         expected = QStringLiteral("lesson.bdk - Brewdeck");
     }
 
-    QProcess program;
-    const auto ending = qScopeGuard([&] { stop(program); });
-    QVERIFY(start(program, executable, arguments));
-    const QString window = waitForWindow(program);
+    ProgramUnderX program(executable);
+    QVERIFY(program.start(arguments));
+    const QString window = program.waitForWindow(QStringLiteral("Brewdeck"));
     QVERIFY2(!window.isEmpty(), "no main window appeared");
     QCOMPARE(windowName(window), expected);
 }
@@ -158,10 +103,9 @@ void TestStartup::recentFileListSurvivesRestart()
     QFile::remove(settingsFile);
 
     // Save through Ctrl+S and the Save As dialog, then leave through the menu.
-    QProcess first;
-    const auto endingFirst = qScopeGuard([&] { stop(first); });
-    QVERIFY(start(first, QStringLiteral(BREWDECK_EXECUTABLE), {}));
-    QString window = waitForWindow(first);
+    ProgramUnderX first(QStringLiteral(BREWDECK_EXECUTABLE));
+    QVERIFY(first.start({}));
+    QString window = first.waitForWindow(QStringLiteral("Brewdeck"));
     QVERIFY(!window.isEmpty());
     QVERIFY(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+s")}));
@@ -178,7 +122,7 @@ void TestStartup::recentFileListSurvivesRestart()
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("alt+f")}));
     QTest::qWait(300);
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("x")}));
-    QVERIFY2(first.waitForFinished(20000), "the program did not leave through 文件 > 退出");
+    QVERIFY2(first.waitForExit(20000), "the program did not leave through 文件 > 退出");
     QCOMPARE(first.exitCode(), 0);
 
     {
@@ -187,16 +131,15 @@ void TestStartup::recentFileListSurvivesRestart()
     }
 
     // A second run reads the list at start and writes it back at exit.
-    QProcess second;
-    const auto endingSecond = qScopeGuard([&] { stop(second); });
-    QVERIFY(start(second, QStringLiteral(BREWDECK_EXECUTABLE), {}));
-    window = waitForWindow(second);
+    ProgramUnderX second(QStringLiteral(BREWDECK_EXECUTABLE));
+    QVERIFY(second.start({}));
+    window = second.waitForWindow(QStringLiteral("Brewdeck"));
     QVERIFY(!window.isEmpty());
     QVERIFY(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("alt+f")}));
     QTest::qWait(300);
     QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("x")}));
-    QVERIFY(second.waitForFinished(20000));
+    QVERIFY(second.waitForExit(20000));
     QSettings store(settingsFile, QSettings::IniFormat);
     QCOMPARE(store.value(QStringLiteral("Recent File List/File1")).toString(), saved);
     QVERIFY(!store.contains(QStringLiteral("Recent File List/File2")));
