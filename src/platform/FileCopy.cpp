@@ -67,7 +67,7 @@ CopyStep makeFolders(const QString &folder, const QString &base, QString &failed
         error = ENOTDIR;
         return CopyStep::MakeFolder;
     }
-    if (errno != ENOENT) {
+    if (errno != ENOENT && errno != ENOTDIR) {
         failedPath = folder;
         error = errno;
         return CopyStep::CreateCopy;

@@ -14,6 +14,8 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
@@ -24,6 +26,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 using platform::CopyOutcome;
@@ -115,6 +118,30 @@ QByteArray inChild(const std::function<QByteArray()> &work)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return answer;
+}
+
+// Removes a tree by descriptors: QDir cannot reach paths over the system's
+// limit, nor name files whose names are not UTF-8.
+void removeTree(int parent, const char *name)
+{
+    const int dir = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0) {
+        ::unlinkat(parent, name, 0);
+        return;
+    }
+    ::fchmod(dir, 0700);
+    if (DIR *listing = ::fdopendir(::dup(dir))) {
+        std::vector<QByteArray> entries;
+        while (const dirent *entry = ::readdir(listing)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                entries.emplace_back(entry->d_name);
+        }
+        ::closedir(listing);
+        for (const QByteArray &entry : entries)
+            removeTree(dir, entry.constData());
+    }
+    ::close(dir);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
 }
 
 QByteArray describe(const platform::CopyResult &result)
@@ -229,6 +256,7 @@ void TestFileCopy::cleanup()
     // Permissions a test took away must not stop the clean-up.
     for (const QString &dir : {path(QStringLiteral("dest")), path(QStringLiteral("src"))})
         ::chmod(QFile::encodeName(dir).constData(), 0755);
+    removeTree(AT_FDCWD, QFile::encodeName(m_dir->path()).constData());
     m_dir.reset();
     m_home.reset();
 }
@@ -628,7 +656,7 @@ void TestFileCopy::trashTakesEveryName()
     QVERIFY(testsupport::writeFile(path(QStringLiteral("src/")) + fileName, "new"));
 
     // Twice, so that the second old file meets the first one's name.
-    for (const QByteArray round : {QByteArray("first"), QByteArray("second")}) {
+    for (const QByteArray &round : {QByteArray("first"), QByteArray("second")}) {
         QVERIFY(testsupport::writeFile(target, "old " + round));
         platform::CopyCallbacks callbacks;
         callbacks.confirmReplace = [](const QString &) { return true; };
