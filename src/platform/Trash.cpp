@@ -75,20 +75,21 @@ bool writeAll(int fd, const QByteArray &data)
     return true;
 }
 
-// A private folder of ours: made when missing, refused when it is a link or
-// belongs to someone else (a trash at a file system's top is shared ground).
-bool ensurePrivateFolder(const QByteArray &path, int &error)
+// A private folder of ours, made when missing. At a file system's top, which
+// is shared ground, a link or someone else's folder is refused; the home
+// trash may be a link the user made.
+bool ensurePrivateFolder(const QByteArray &path, int &error, bool shared)
 {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
         error = errno;
         return false;
     }
     struct stat st;
-    if (::lstat(path.constData(), &st) != 0) {
+    if ((shared ? ::lstat(path.constData(), &st) : ::stat(path.constData(), &st)) != 0) {
         error = errno;
         return false;
     }
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+    if (!S_ISDIR(st.st_mode) || (shared && st.st_uid != ::getuid())) {
         error = S_ISDIR(st.st_mode) ? EPERM : ENOTDIR;
         return false;
     }
@@ -99,6 +100,7 @@ struct TrashPlace
 {
     QByteArray dir;      // holds files/ and info/
     QByteArray recorded; // the path its record names
+    bool shared = false; // at the top of a file system, not in the home folder
 };
 
 // Where a file on the device `device` goes: the home trash when that lies on
@@ -120,7 +122,7 @@ bool findTrash(const QByteArray &absolute, dev_t device, TrashPlace &place, QStr
     if (::stat(home.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev == device) {
         place.dir = home + "/Trash";
         place.recorded = absolute;
-        if (!ensurePrivateFolder(place.dir, error)) {
+        if (!ensurePrivateFolder(place.dir, error, false)) {
             reason = systemReason(error);
             return false;
         }
@@ -150,15 +152,16 @@ bool findTrash(const QByteArray &absolute, dev_t device, TrashPlace &place, QStr
     const QByteArray topSlash = top.endsWith('/') ? top : top + '/';
     place.recorded = absolute.mid(topSlash.size());
     const QByteArray uid = QByteArray::number(::getuid());
+    place.shared = true;
 
     const QByteArray shared = topSlash + ".Trash";
     if (::lstat(shared.constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         place.dir = shared + '/' + uid;
-        if (ensurePrivateFolder(place.dir, error))
+        if (ensurePrivateFolder(place.dir, error, true))
             return true;
     }
     place.dir = topSlash + ".Trash-" + uid;
-    if (!ensurePrivateFolder(place.dir, error)) {
+    if (!ensurePrivateFolder(place.dir, error, true)) {
         reason = QStringLiteral("no trash on the file system of %1: %2")
                      .arg(QFile::decodeName(absolute), systemReason(error));
         return false;
@@ -309,6 +312,7 @@ std::optional<QByteArray> trashInfoPath(const QByteArray &record)
     return std::nullopt;
 }
 
+// Not QFile::moveToTrash: Qt 6.4's retries for ever once NAME.trashinfo would pass the name limit.
 bool moveToTrash(const QString &path, QString *pathInTrash, QString *reason, const QString &recordAs)
 {
     QString why;
@@ -327,7 +331,8 @@ bool moveToTrash(const QString &path, QString *pathInTrash, QString *reason, con
     if (!findTrash(original, st.st_dev, place, why))
         return fail(why);
     int error = 0;
-    if (!ensurePrivateFolder(place.dir + "/files", error) || !ensurePrivateFolder(place.dir + "/info", error))
+    if (!ensurePrivateFolder(place.dir + "/files", error, place.shared)
+        || !ensurePrivateFolder(place.dir + "/info", error, place.shared))
         return fail(systemReason(error));
     Fd filesDir(::open((place.dir + "/files").constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     Fd infoDir(::open((place.dir + "/info").constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
