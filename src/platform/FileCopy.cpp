@@ -193,17 +193,19 @@ bool writeAll(int fd, const char *data, size_t size)
     return true;
 }
 
-// Copies everything from in to out. The kernel copies (a shared-extent clone
-// where the file system can, copy_file_range otherwise) unless it cannot do
-// so between these two files; then read and write.
+// Copies in to out until the end of in, or until one byte past `total`:
+// a source that grows meanwhile is not followed for ever, and the caller
+// sees it by the count. The kernel copies (a shared-extent clone where the
+// file system can, copy_file_range otherwise) unless it cannot do so between
+// these two files; then read and write.
 TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbacks, qint64 &done, int &error)
 {
-    auto report = [&](qint64 done) {
-        return !callbacks.progress || callbacks.progress(done, qMax(done, total));
+    auto report = [&callbacks, total](qint64 sofar) {
+        return !callbacks.progress || callbacks.progress(sofar, qMax(sofar, total));
     };
+    done = 0;
     if (!report(0))
         return TransferEnd::Cancelled;
-    done = 0;
     if (struct stat cloned; total > 0 && ::ioctl(out, FICLONE, in) == 0 && ::fstat(out, &cloned) == 0) {
         done = cloned.st_size;
         return report(done) ? TransferEnd::Done : TransferEnd::Cancelled;
@@ -211,10 +213,11 @@ TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbac
 
     bool kernelCopy = true;
     std::vector<char> buffer;
-    for (;;) {
+    while (done <= total) {
+        const size_t want = size_t(qMin<qint64>(qint64(kChunk), total - done + 1));
         ssize_t n;
         if (kernelCopy) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
             if (n < 0 && done == 0
                 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
                 kernelCopy = false;
@@ -224,8 +227,8 @@ TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbac
             if (buffer.empty())
                 buffer.resize(kBuffer);
             n = 0;
-            while (size_t(n) < kChunk) {
-                const ssize_t r = ::read(in, buffer.data(), buffer.size());
+            while (size_t(n) < want) {
+                const ssize_t r = ::read(in, buffer.data(), qMin(buffer.size(), want - size_t(n)));
                 if (r < 0 && errno == EINTR)
                     continue;
                 if (r < 0) {
@@ -252,6 +255,7 @@ TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbac
         if (!report(done))
             return TransferEnd::Cancelled;
     }
+    return TransferEnd::Done;
 }
 
 // rename that never replaces; the plain rename after a check where the file
