@@ -2,14 +2,19 @@
 
 #include "Trash.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QStringList>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,43 +54,126 @@ private:
     int m_fd;
 };
 
-// mkdir -p that keeps the system's reason.
-bool makePath(const QByteArray &path, int &error)
+// Makes the missing folders of `folder` below `base`, which must exist; the
+// server's own folders are never made.
+CopyStep makeFolders(const QString &folder, const QString &base, QString &failedPath, int &error)
 {
-    if (::mkdir(path.constData(), 0777) == 0)
-        return true;
-    if (errno == EEXIST) {
-        struct stat st;
-        if (::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode))
-            return true;
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return CopyStep::None;
+        failedPath = folder;
         error = ENOTDIR;
-        return false;
+        return CopyStep::MakeFolder;
     }
-    if (errno != ENOENT) {
+    if (errno != ENOENT && errno != ENOTDIR) {
+        failedPath = folder;
         error = errno;
-        return false;
+        return CopyStep::CreateCopy;
     }
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash > 0 && !makePath(path.left(slash), error))
-        return false;
-    if (::mkdir(path.constData(), 0777) == 0 || errno == EEXIST)
-        return true;
-    error = errno;
-    return false;
+    const QString root = QDir::cleanPath(base);
+    const QString cleaned = QDir::cleanPath(folder);
+    if (base.isEmpty() || !cleaned.startsWith(root + QLatin1Char('/'))) {
+        failedPath = folder;
+        error = ENOENT;
+        return CopyStep::FolderMissing;
+    }
+    if (::stat(QFile::encodeName(root).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        failedPath = base;
+        error = ENOENT;
+        return CopyStep::FolderMissing;
+    }
+    QString made = root;
+    const QStringList levels = cleaned.mid(root.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &level : levels) {
+        made += QLatin1Char('/') + level;
+        if (::mkdir(QFile::encodeName(made).constData(), 0777) == 0)
+            continue;
+        if (errno == EEXIST && ::stat(QFile::encodeName(made).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue;
+        error = errno == EEXIST ? ENOTDIR : errno;
+        failedPath = folder;
+        return CopyStep::MakeFolder;
+    }
+    return CopyStep::None;
 }
 
-// A new, empty, hidden file in the folder, with the source's permissions as
-// the umask allows; the name never matches what the server or the lists look for.
-int createTemporary(const QString &folder, mode_t mode, QByteArray &path)
+QByteArray temporaryName()
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        path = QFile::encodeName(folder + QStringLiteral("/.brewdeck-copy-%1")
-                                              .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+    return QByteArray(kCopyTemporaryPrefix)
+        + QByteArray::number(QRandomGenerator::global()->generate64(), 16).rightJustified(16, '0');
+}
+
+bool isOurTemporary(const char *name)
+{
+    return std::strncmp(name, kCopyTemporaryPrefix, sizeof kCopyTemporaryPrefix - 1) == 0;
+}
+
+// Removes hidden copies that a killed run left behind: ours by name, older
+// than a minute, and not locked, since every copy holds a lock on its file
+// for as long as it works on it.
+void sweepStaleTemporaries(int folderFd)
+{
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0)
+        return;
+    DIR *dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return;
     }
-    return -1;
+    const time_t aMinuteAgo = ::time(nullptr) - 60;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!isOurTemporary(entry->d_name))
+            continue;
+        Fd file(::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st, now;
+        if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_mtime > aMinuteAgo)
+            continue;
+        if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Still the same file under that name: unlink it while we hold it.
+        if (::fstatat(folderFd, entry->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_ino == st.st_ino
+            && now.st_dev == st.st_dev)
+            ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// The file the data goes into, locked for as long as it is ours. An unnamed
+// one where the file system has them (a killed copy then leaves nothing),
+// else a hidden one whose name the lists and the server never look at.
+int createTemporary(int folderFd, mode_t mode, bool unnamed, QByteArray &name)
+{
+    name.clear();
+    int fd = -1;
+    if (unnamed) {
+        fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+            return -1;
+    }
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        name = temporaryName();
+        fd = ::openat(folderFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST)
+            return -1;
+    }
+    if (fd >= 0)
+        ::flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+// Gives an unnamed file a name in the folder; never over an existing file.
+bool linkUnnamed(int fd, int folderFd, const QByteArray &name)
+{
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, proc.constData(), folderFd, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != ENOENT)
+        return false;
+    // Without /proc; this form needs a privilege most users lack.
+    return ::linkat(fd, "", folderFd, name.constData(), AT_EMPTY_PATH) == 0;
 }
 
 enum class TransferEnd { Done, Cancelled, Error };
@@ -105,26 +193,31 @@ bool writeAll(int fd, const char *data, size_t size)
     return true;
 }
 
-// Copies everything from in to out. The kernel copies (a shared-extent clone
-// where the file system can, copy_file_range otherwise) unless it cannot do
-// so between these two files; then read and write.
-TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbacks, int &error)
+// Copies in to out until the end of in, or until one byte past `total`:
+// a source that grows meanwhile is not followed for ever, and the caller
+// sees it by the count. The kernel copies (a shared-extent clone where the
+// file system can, copy_file_range otherwise) unless it cannot do so between
+// these two files; then read and write.
+TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbacks, qint64 &done, int &error)
 {
-    auto report = [&](qint64 done) {
-        return !callbacks.progress || callbacks.progress(done, qMax(done, total));
+    auto report = [&callbacks, total](qint64 sofar) {
+        return !callbacks.progress || callbacks.progress(sofar, qMax(sofar, total));
     };
+    done = 0;
     if (!report(0))
         return TransferEnd::Cancelled;
-    if (total > 0 && ::ioctl(out, FICLONE, in) == 0)
-        return report(total) ? TransferEnd::Done : TransferEnd::Cancelled;
+    if (struct stat cloned; total > 0 && ::ioctl(out, FICLONE, in) == 0 && ::fstat(out, &cloned) == 0) {
+        done = cloned.st_size;
+        return report(done) ? TransferEnd::Done : TransferEnd::Cancelled;
+    }
 
-    qint64 done = 0;
     bool kernelCopy = true;
     std::vector<char> buffer;
-    for (;;) {
+    while (done <= total) {
+        const size_t want = size_t(qMin<qint64>(qint64(kChunk), total - done + 1));
         ssize_t n;
         if (kernelCopy) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
             if (n < 0 && done == 0
                 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
                 kernelCopy = false;
@@ -134,8 +227,8 @@ TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbac
             if (buffer.empty())
                 buffer.resize(kBuffer);
             n = 0;
-            while (size_t(n) < kChunk) {
-                const ssize_t r = ::read(in, buffer.data(), buffer.size());
+            while (size_t(n) < want) {
+                const ssize_t r = ::read(in, buffer.data(), qMin(buffer.size(), want - size_t(n)));
                 if (r < 0 && errno == EINTR)
                     continue;
                 if (r < 0) {
@@ -162,27 +255,38 @@ TransferEnd transfer(int in, int out, qint64 total, const CopyCallbacks &callbac
         if (!report(done))
             return TransferEnd::Cancelled;
     }
+    return TransferEnd::Done;
 }
 
-// Gives the finished copy its name; without replacing, a file that appeared
-// there meanwhile is not overwritten.
-bool putInPlace(const QByteArray &from, const QByteArray &to, bool replace)
+// rename that never replaces; the plain rename after a check where the file
+// system cannot refuse by itself.
+bool renameNoReplace(int folderFd, const QByteArray &from, const QByteArray &to)
 {
-    if (!replace) {
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-            return true;
-        if (errno != EINVAL && errno != ENOSYS)
-            return false;
+    if (::renameat2(folderFd, from.constData(), folderFd, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat st;
+    if (::fstatat(folderFd, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return false;
     }
-    return std::rename(from.constData(), to.constData()) == 0;
+    return ::renameat(folderFd, from.constData(), folderFd, to.constData()) == 0;
+}
+
+bool sameTime(const timespec &a, const timespec &b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 } // namespace
 
-CopyResult copyFileInto(const QString &source, const QString &folder, const CopyCallbacks &callbacks)
+CopyResult copyFileInto(const QString &source, const QString &folder, const CopyCallbacks &callbacks,
+                        const CopyOptions &options)
 {
     CopyResult result;
-    result.target = folder + QLatin1Char('/') + QFileInfo(source).fileName();
+    const QString name = QFileInfo(source).fileName();
+    result.target = folder + QLatin1Char('/') + name;
     auto fail = [&result](CopyStep step, const QString &path, const QString &reason) {
         result.outcome = CopyOutcome::Failed;
         result.failedStep = step;
@@ -193,8 +297,14 @@ CopyResult copyFileInto(const QString &source, const QString &folder, const Copy
 
     // Opened without blocking, so that a pipe cannot hang us before the check.
     Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (in.get() < 0)
-        return fail(CopyStep::OpenSource, source, systemReason(errno));
+    if (in.get() < 0) {
+        const int openError = errno;
+        // A name that is not UTF-8 reaches us with replacement characters
+        // in it, and no such file exists.
+        if (openError == ENOENT && source.contains(QChar::ReplacementCharacter))
+            return fail(CopyStep::NameNotUtf8, source, systemReason(EILSEQ));
+        return fail(CopyStep::OpenSource, source, systemReason(openError));
+    }
     struct stat sourceStat;
     if (::fstat(in.get(), &sourceStat) != 0)
         return fail(CopyStep::OpenSource, source, systemReason(errno));
@@ -202,15 +312,24 @@ CopyResult copyFileInto(const QString &source, const QString &folder, const Copy
         return fail(CopyStep::SourceNotFile, source, systemReason(S_ISDIR(sourceStat.st_mode) ? EISDIR : EINVAL));
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
 
-    const QByteArray folderPath = QFile::encodeName(folder.isEmpty() ? QStringLiteral("/") : folder);
-    if (int error = 0; !makePath(folderPath, error))
-        return fail(CopyStep::MakeFolder, folder, systemReason(error));
+    {
+        QString failedPath;
+        int error = 0;
+        if (const CopyStep step = makeFolders(folder.isEmpty() ? QStringLiteral("/") : folder,
+                                              options.makeFoldersBelow, failedPath, error);
+            step != CopyStep::None)
+            return fail(step, failedPath, systemReason(error));
+    }
+    Fd folderFd(::open(QFile::encodeName(folder.isEmpty() ? QStringLiteral("/") : folder).constData(),
+                       O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.get() < 0)
+        return fail(CopyStep::CreateCopy, folder, systemReason(errno));
+    const QByteArray targetName = QFile::encodeName(name);
 
-    const QByteArray targetPath = QFile::encodeName(result.target);
     bool replace = false;
-    if (struct stat link; ::lstat(targetPath.constData(), &link) == 0) {
+    if (struct stat link; ::fstatat(folderFd.get(), targetName.constData(), &link, AT_SYMLINK_NOFOLLOW) == 0) {
         struct stat existing;
-        const bool resolves = ::stat(targetPath.constData(), &existing) == 0;
+        const bool resolves = ::fstatat(folderFd.get(), targetName.constData(), &existing, 0) == 0;
         if (resolves && existing.st_dev == sourceStat.st_dev && existing.st_ino == sourceStat.st_ino) {
             // Copying a file onto itself would truncate it; it is already
             // where it is meant to be.
@@ -226,17 +345,20 @@ CopyResult copyFileInto(const QString &source, const QString &folder, const Copy
         replace = true;
     }
 
-    QByteArray temporaryPath;
-    Fd out(createTemporary(folder, sourceStat.st_mode & 0777, temporaryPath));
+    sweepStaleTemporaries(folderFd.get());
+    QByteArray temporary; // the hidden name of the new data, while it has one
+    Fd out(createTemporary(folderFd.get(), sourceStat.st_mode & 0777, options.unnamedFile, temporary));
     if (out.get() < 0)
         return fail(CopyStep::CreateCopy, folder, systemReason(errno));
     auto discard = [&] {
         out.reset();
-        ::unlink(temporaryPath.constData());
+        if (!temporary.isEmpty())
+            ::unlinkat(folderFd.get(), temporary.constData(), 0);
     };
 
     int error = 0;
-    switch (transfer(in.get(), out.get(), sourceStat.st_size, callbacks, error)) {
+    qint64 done = 0;
+    switch (transfer(in.get(), out.get(), sourceStat.st_size, callbacks, done, error)) {
     case TransferEnd::Done:
         break;
     case TransferEnd::Cancelled:
@@ -247,24 +369,90 @@ CopyResult copyFileInto(const QString &source, const QString &folder, const Copy
         discard();
         return fail(CopyStep::Transfer, result.target, systemReason(error));
     }
-    // Some file systems report a failed write only when the file is closed.
+    // A source written to meanwhile gave a mix of old and new data, and one
+    // that shrank gave too little: neither may take the file's place.
+    struct stat after;
+    if (::fstat(in.get(), &after) != 0 || done != sourceStat.st_size || after.st_size != sourceStat.st_size
+        || !sameTime(after.st_mtim, sourceStat.st_mtim)) {
+        discard();
+        return fail(CopyStep::SourceChanged, source,
+                    QStringLiteral("%1 bytes at the start, %2 read, %3 now")
+                        .arg(qint64(sourceStat.st_size))
+                        .arg(done)
+                        .arg(qint64(after.st_size)));
+    }
+
+    // The finished data gets a hidden name for the last step (an unnamed file
+    // keeps its lock: a copy killed just here leaves a file the next sweep
+    // removes). Some file systems report a failed write only at the close.
+    if (temporary.isEmpty()) {
+        bool linked = false;
+        for (int attempt = 0; !linked && attempt < 100; ++attempt) {
+            temporary = temporaryName();
+            linked = linkUnnamed(out.get(), folderFd.get(), temporary);
+            if (!linked && errno != EEXIST)
+                break;
+        }
+        if (!linked) {
+            const int linkError = errno;
+            temporary.clear();
+            discard();
+            return fail(CopyStep::CreateCopy, folder, systemReason(linkError));
+        }
+    }
     if (!out.reset()) {
         const int closeError = errno;
-        ::unlink(temporaryPath.constData());
+        discard();
         return fail(CopyStep::Transfer, result.target, systemReason(closeError));
     }
 
-    if (replace) {
-        QString reason;
-        if (!moveToTrash(result.target, &result.trashedOld, &reason)) {
-            ::unlink(temporaryPath.constData());
-            return fail(CopyStep::TrashOld, result.target, reason);
+    if (!replace) {
+        // Never over a file that appeared meanwhile.
+        if (!renameNoReplace(folderFd.get(), temporary, targetName)) {
+            const int placeError = errno;
+            discard();
+            return fail(CopyStep::PutInPlace, result.target, systemReason(placeError));
         }
+        result.outcome = CopyOutcome::Copied;
+        return result;
     }
-    if (!putInPlace(temporaryPath, targetPath, replace)) {
+
+    const QString temporaryPath = folder + QLatin1Char('/') + QFile::decodeName(temporary);
+
+    // One step: the name never goes missing, and the old data now sits under
+    // the hidden name, from where it goes to the trash.
+    if (options.exchange
+        && ::renameat2(folderFd.get(), temporary.constData(), folderFd.get(), targetName.constData(), RENAME_EXCHANGE)
+            == 0) {
+        QString reason;
+        if (moveToTrash(temporaryPath, &result.trashedOld, &reason, result.target)) {
+            result.outcome = CopyOutcome::Copied;
+            return result;
+        }
+        // Put the old file back under its name rather than lose it.
+        if (::renameat2(folderFd.get(), temporary.constData(), folderFd.get(), targetName.constData(),
+                        RENAME_EXCHANGE)
+            == 0)
+            ::unlinkat(folderFd.get(), temporary.constData(), 0);
+        return fail(CopyStep::TrashOld, result.target, reason);
+    }
+    if (options.exchange && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        const int swapError = errno;
+        ::unlinkat(folderFd.get(), temporary.constData(), 0);
+        return fail(CopyStep::PutInPlace, result.target, systemReason(swapError));
+    }
+
+    // No swap on this file system: the old file goes first, then the new one
+    // takes its name, and a failure puts the old one back.
+    QString reason;
+    if (!moveToTrash(result.target, &result.trashedOld, &reason)) {
+        ::unlinkat(folderFd.get(), temporary.constData(), 0);
+        return fail(CopyStep::TrashOld, result.target, reason);
+    }
+    if (!renameNoReplace(folderFd.get(), temporary, targetName)) {
         const int placeError = errno;
-        ::unlink(temporaryPath.constData());
-        if (replace && restoreFromTrash(result.trashedOld, result.target))
+        ::unlinkat(folderFd.get(), temporary.constData(), 0);
+        if (restoreFromTrash(result.trashedOld, result.target))
             result.trashedOld.clear();
         return fail(CopyStep::PutInPlace, result.target, systemReason(placeError));
     }

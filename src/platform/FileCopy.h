@@ -19,11 +19,14 @@ enum class CopyOutcome {
 enum class CopyStep {
     None,
     OpenSource,     // the chosen file cannot be opened for reading
+    NameNotUtf8,    // the chosen file's name on disk is not UTF-8, so it reached us changed
     SourceNotFile,  // the chosen path is not a regular file (a folder, a pipe, a device)
+    FolderMissing,  // the folder that must already exist (CopyOptions::makeFoldersBelow) is missing
     MakeFolder,     // the destination folder is missing and cannot be made
     TargetIsFolder, // a folder of the file's name is in the destination folder
     CreateCopy,     // no new file can be made in the destination folder
     Transfer,       // reading or writing the data failed (a full disk, a read error)
+    SourceChanged,  // the chosen file changed size or time while it was copied
     TrashOld,       // the file to be replaced cannot be moved to the trash
     PutInPlace,     // the finished copy cannot be given the file's name
 };
@@ -53,12 +56,33 @@ struct CopyCallbacks
     std::function<bool(qint64 done, qint64 total)> progress;
 };
 
-// Copies one file into a folder under its own name, making the folder when it
-// is missing. The data goes to a hidden temporary file in the folder that is
-// renamed into place only when complete, so nobody ever sees half a file;
-// whatever ends the copy early (cancel, failure) removes it again and leaves
-// a replaced file where it was. A file chosen from the folder itself is left
-// alone. No limit on path lengths beyond the system's own.
-CopyResult copyFileInto(const QString &source, const QString &folder, const CopyCallbacks &callbacks = {});
+struct CopyOptions
+{
+    // A missing destination folder is made only below this folder, which
+    // must exist itself; empty: the destination folder must exist.
+    QString makeFoldersBelow;
+    // Off only to exercise the fallbacks for file systems without them:
+    // writing through an unnamed file (O_TMPFILE), and replacing by swapping
+    // the two files in one step (RENAME_EXCHANGE).
+    bool unnamedFile = true;
+    bool exchange = true;
+};
+
+// The prefix of the hidden files a copy may leave for a moment in the folder.
+inline constexpr char kCopyTemporaryPrefix[] = ".brewdeck-copy-";
+
+// Copies one file into a folder under its own name. The data goes to an
+// unnamed file in the folder (a hidden temporary one where the file system
+// has no unnamed files) that gets the name only when complete and unchanged
+// at the source, so nobody ever sees half a file and a killed copy leaves
+// nothing. A replaced file is swapped with the new one in one step and then
+// goes to the trash; where the file system cannot swap, the old file goes
+// to the trash first and the new one takes its name after. Whatever ends the
+// copy early (cancel, failure, a source that changed) leaves the folder as it
+// was. Our own temporary files older than a minute that no copy holds are
+// removed first. A file chosen from the folder itself is left alone. No
+// limit on path lengths beyond the system's own.
+CopyResult copyFileInto(const QString &source, const QString &folder, const CopyCallbacks &callbacks = {},
+                        const CopyOptions &options = {});
 
 } // namespace platform

@@ -55,7 +55,16 @@ std::string sortKey(const char *name)
 
 } // namespace
 
-QStringList listMatchingFiles(const QString &pattern)
+bool isUtf8Name(const QByteArray &name)
+{
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return QFile::encodeName(QFile::decodeName(name)) == name;
+    }
+    return true;
+}
+
+QStringList listMatchingFiles(const QString &pattern, QList<QByteArray> *notUtf8)
 {
     const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : pattern.left(slash);
@@ -72,12 +81,20 @@ QStringList listMatchingFiles(const QString &pattern)
             continue;
         if (::fnmatch(wildcard.constData(), entry->d_name, 0) != 0)
             continue;
-        if (isRegularFile(folderFd, entry))
-            keys.push_back(sortKey(entry->d_name));
+        if (!isRegularFile(folderFd, entry))
+            continue;
+        if (!isUtf8Name(QByteArray::fromRawData(entry->d_name, qsizetype(std::strlen(entry->d_name))))) {
+            if (notUtf8)
+                notUtf8->append(QByteArray(entry->d_name));
+            continue;
+        }
+        keys.push_back(sortKey(entry->d_name));
     }
     ::closedir(dir);
 
     std::sort(keys.begin(), keys.end());
+    if (notUtf8)
+        std::sort(notUtf8->begin(), notUtf8->end());
     QStringList names;
     names.reserve(qsizetype(keys.size()));
     for (const std::string &key : keys)

@@ -3,7 +3,9 @@
 #include "Application.h"
 #include "BrewdeckDoc.h"
 #include "FileCopy.h"
+#include "StringTable.h"
 #include "WebApp.h"
+#include "resource.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -38,16 +40,20 @@ QStringList nameFiltersOf(const QString &filter)
     return filters;
 }
 
+QString text(int id)
+{
+    return fw::StringTable::load(id);
+}
+
 bool askReplace(const QString &existingFile)
 {
     const QFileInfo existing(existingFile);
     QMessageBox box(QMessageBox::Question, fw::Application::appTitle(),
-                    QStringLiteral("文件夹“%1”中已有名为“%2”的文件。\n\n要替换它吗？原有的文件将移到回收站。")
-                        .arg(existing.path(), existing.fileName()),
+                    text(IDP_REPLACE_QUESTION).arg(existing.path(), existing.fileName()),
                     QMessageBox::Yes | QMessageBox::No, fw::Application::messageParent());
     box.setObjectName(QStringLiteral("replaceQuestion"));
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+    box.button(QMessageBox::Yes)->setText(text(IDS_YES));
+    box.button(QMessageBox::No)->setText(text(IDS_NO));
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -58,34 +64,43 @@ QString failureText(const QString &source, const QString &folder, const platform
     QString why;
     switch (result.failedStep) {
     case platform::CopyStep::OpenSource:
-        why = QStringLiteral("无法读取这个文件：%1").arg(result.reason);
+        why = text(IDP_COPY_OPEN_SOURCE).arg(result.reason);
+        break;
+    case platform::CopyStep::NameNotUtf8:
+        why = text(IDP_COPY_NAME_NOT_UTF8);
         break;
     case platform::CopyStep::SourceNotFile:
-        why = QStringLiteral("它不是一个普通文件。");
+        why = text(IDP_COPY_NOT_A_FILE);
+        break;
+    case platform::CopyStep::FolderMissing:
+        why = text(IDP_COPY_APP_FOLDER_MISSING).arg(result.failedPath);
         break;
     case platform::CopyStep::MakeFolder:
-        why = QStringLiteral("无法建立文件夹“%1”：%2").arg(result.failedPath, result.reason);
+        why = text(IDP_COPY_MAKE_FOLDER).arg(result.failedPath, result.reason);
         break;
     case platform::CopyStep::TargetIsFolder:
-        why = QStringLiteral("目标位置已有一个同名的文件夹“%1”。").arg(result.failedPath);
+        why = text(IDP_COPY_TARGET_IS_FOLDER).arg(result.failedPath);
         break;
     case platform::CopyStep::CreateCopy:
-        why = QStringLiteral("无法在文件夹“%1”中写入：%2").arg(result.failedPath, result.reason);
+        why = text(IDP_COPY_CREATE).arg(result.failedPath, result.reason);
         break;
     case platform::CopyStep::Transfer:
-        why = QStringLiteral("复制数据时出错：%1").arg(result.reason);
+        why = text(IDP_COPY_TRANSFER).arg(result.reason);
+        break;
+    case platform::CopyStep::SourceChanged:
+        why = text(IDP_COPY_SOURCE_CHANGED).arg(result.reason);
         break;
     case platform::CopyStep::TrashOld:
-        why = QStringLiteral("无法把原有的“%1”移到回收站：%2").arg(result.failedPath, result.reason);
+        why = text(IDP_COPY_TRASH_OLD).arg(result.failedPath, result.reason);
         break;
     case platform::CopyStep::PutInPlace:
-        why = QStringLiteral("无法把复制好的文件放到“%1”：%2").arg(result.failedPath, result.reason);
+        why = text(IDP_COPY_PUT_IN_PLACE).arg(result.failedPath, result.reason);
         break;
     case platform::CopyStep::None:
         why = result.reason;
         break;
     }
-    return QStringLiteral("无法把文件“%1”复制到“%2”。\n%3").arg(source, folder, why);
+    return text(IDP_COPY_FAILED).arg(source, folder, why);
 }
 
 } // namespace
@@ -112,7 +127,7 @@ bool CBrewdeckView::CopyFileInto(const QString &filter, const QString &destinati
             return true;
         if (!progress) {
             progress = std::make_unique<QProgressDialog>(
-                QStringLiteral("正在复制“%1”…").arg(QFileInfo(source).fileName()), QStringLiteral("取消"), 0, 1000,
+                text(IDS_COPY_PROGRESS).arg(QFileInfo(source).fileName()), text(IDS_CANCEL), 0, 1000,
                 fw::Application::messageParent());
             progress->setObjectName(QStringLiteral("copyProgress"));
             progress->setWindowTitle(fw::Application::appTitle());
@@ -126,7 +141,12 @@ bool CBrewdeckView::CopyFileInto(const QString &filter, const QString &destinati
         QCoreApplication::processEvents();
         return !progress->wasCanceled();
     };
-    const platform::CopyResult result = platform::copyFileInto(source, destinationDir, callbacks);
+    // The kind's own folder may be made inside the application folder, never
+    // the application folder itself or the server's folders above it.
+    platform::CopyOptions options;
+    if (CWebApp *app = webApp())
+        options.makeFoldersBelow = app->GetJspDir();
+    const platform::CopyResult result = platform::copyFileInto(source, destinationDir, callbacks, options);
     progress.reset();
 
     // Declined and cancelled copies were the user's own choice: no message.

@@ -2,6 +2,8 @@
 
 #include "FormView.h"
 
+#include <QByteArray>
+#include <QSet>
 #include <QString>
 
 class CBrewdeckDoc;
@@ -55,6 +57,14 @@ protected:
 
 private:
     CWebApp *webApp() const;
+    // Fills a list from its folder and notes the names left out of it.
+    void fillList(QListWidget *list, const QString &folder, const QString &wildcard, QStringList &leftOut);
+    // Tells once about names the lists leave out (names that are not UTF-8).
+    void reportLeftOut(const QStringList &leftOut);
+
     void createControls();
     void bindCommands();
+
+    // Left-out files already reported, by full path, so each is told once.
+    QSet<QString> m_reportedLeftOut;
 };

@@ -26,7 +26,13 @@ void CBrewdeckView::OnRun()
     if (!app)
         return;
     // The server listens on the IPv4 loopback only, and "localhost" may
-    // resolve to ::1 first. Name and page go in as they are, unescaped.
-    const QString address = QStringLiteral("http://127.0.0.1:8080/%1/%2").arg(app->GetName(), app->GetHomePage());
+    // resolve to ::1 first. Name and page go in as they are, except the three
+    // characters that would make the page another resource: '%' starts an
+    // escape, '?' and '#' end the path.
+    QString page = app->GetHomePage();
+    page.replace(QLatin1Char('%'), QLatin1String("%25"));
+    page.replace(QLatin1Char('#'), QLatin1String("%23"));
+    page.replace(QLatin1Char('?'), QLatin1String("%3F"));
+    const QString address = QStringLiteral("http://127.0.0.1:8080/%1/%2").arg(app->GetName(), page);
     platform::openUrl(address);
 }

@@ -36,6 +36,9 @@ private slots:
     void awkwardSourcePaths();
     void largeFileShowsProgress_data();
     void largeFileShowsProgress();
+    void serverFoldersAreNeverMade_data();
+    void serverFoldersAreNeverMade();
+    void changingSourceIsReported();
     void nothingHappensWithoutWebApp_data();
     void nothingHappensWithoutWebApp();
 
@@ -316,6 +319,66 @@ void TestAddFiles::largeFileShowsProgress()
         QCOMPARE(m_fixture->items("IDC_LIST_JAR"), QStringList{"huge.jar"});
     }
     QVERIFY(!m_fixture->view()->findChild<QProgressDialog *>());
+}
+
+void TestAddFiles::serverFoldersAreNeverMade_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("removed"); // below the install folder
+    QTest::newRow("JSP, no server at all") << "IDC_ADD_JSP"
+                                           << "a.jsp"
+                                           << "apache-tomcat-7.0.22";
+    QTest::newRow("CLASS, no application folder") << "IDC_ADD_CLASS"
+                                                  << "A.class"
+                                                  << "apache-tomcat-7.0.22/webapps/brewdeck";
+    QTest::newRow("JAR, no webapps folder") << "IDC_ADD_JAR"
+                                            << "a.jar"
+                                            << "apache-tomcat-7.0.22/webapps";
+}
+
+void TestAddFiles::serverFoldersAreNeverMade()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, file);
+    QFETCH(QString, removed);
+    QVERIFY(QDir(m_fixture->installDir() + QLatin1Char('/') + removed).removeRecursively());
+    const QString chosen = source(file, "data");
+    const QStringList before = viewtest::folderEntries(m_fixture->installDir());
+
+    QString message;
+    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
+    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->click(button.toLatin1().constData());
+
+    // One clear message that names the missing application folder.
+    QVERIFY2(message.contains(QStringLiteral("找不到网络应用程序的文件夹“%1”").arg(m_fixture->appDir())),
+             qPrintable(message));
+    QVERIFY2(message.contains(chosen), qPrintable(message));
+    QCOMPARE(viewtest::folderEntries(m_fixture->installDir()), before);
+    QVERIFY(!QFileInfo::exists(m_fixture->appDir()));
+}
+
+void TestAddFiles::changingSourceIsReported()
+{
+    // The chosen file shrinks while it is copied; the old file stays.
+    const QString chosen = m_sources->filePath(QStringLiteral("shrinking.jar"));
+    QVERIFY(testsupport::writeFile(chosen, QByteArray(40 * 1024 * 1024, 'j')));
+    QVERIFY(testsupport::writeFile(m_fixture->libDir() + QStringLiteral("/shrinking.jar"), "old"));
+    m_fixture->document()->updateAllViews(nullptr);
+
+    QString message;
+    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
+    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Yes));
+    // The progress dialog shows for a large file: the file shrinks then.
+    m_fixture->dialogs().expect([chosen](QDialog *) { QFile(chosen).resize(1024); });
+    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->click("IDC_ADD_JAR");
+
+    QVERIFY2(message.contains(QStringLiteral("复制期间这个文件被改动了")), qPrintable(message));
+    QCOMPARE(testsupport::readFile(m_fixture->libDir() + QStringLiteral("/shrinking.jar")), QByteArray("old"));
+    QCOMPARE(viewtest::leftovers(m_fixture->libDir()), QStringList());
+    QCOMPARE(m_fixture->items("IDC_LIST_JAR"), QStringList{"shrinking.jar"});
 }
 
 void TestAddFiles::nothingHappensWithoutWebApp_data()

@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -23,6 +27,7 @@ private slots:
     void listsTheFoldersOwnMatchingFiles();
     void documentWithoutWebAppShowsNoFiles_data();
     void documentWithoutWebAppShowsNoFiles();
+    void namesNotUtf8AreLeftOutAndToldOnce();
 
 private:
     // Lays out entries under the application folder: "name" is a file,
@@ -168,6 +173,47 @@ void TestFileLists::documentWithoutWebAppShowsNoFiles()
     QCOMPARE(m_fixture->editText("IDC_HOME_PAGE"), homePage);
     QCOMPARE(m_fixture->view()->m_strAppName, name);
     QCOMPARE(m_fixture->view()->m_strHomePage, homePage);
+    QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());
+}
+
+// A name that is not UTF-8 cannot be named in text without changing it, and
+// the server cannot open it either: such files are left out of the lists,
+// and the user is told once which ones and why.
+void TestFileLists::namesNotUtf8AreLeftOutAndToldOnce()
+{
+    const QByteArray app = QFile::encodeName(m_fixture->appDir());
+    for (const QByteArray &name : {QByteArray("/good.jsp"), QByteArray("/bad\xe9.jsp"), QByteArray("/WEB-INF/lib/gbk\xc4\xe3.jar"),
+                                   QByteArray("/WEB-INF/lib/\xe9\xa1\xb5 ok.jar")}) {
+        const int fd = ::open((app + name).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    QString message;
+    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+
+    QVERIFY(m_fixture->newDocument());
+    QCOMPARE(m_fixture->items("IDC_LIST_JSP"), QStringList{"good.jsp"});
+    QCOMPARE(m_fixture->items("IDC_LIST_JAR"), QStringList{QStringLiteral("页 ok.jar")});
+    // Told after the update, once for both folders, with the bytes shown.
+    QTRY_COMPARE(m_fixture->dialogs().pendingAnswers(), 0);
+    QVERIFY2(message.contains(m_fixture->appDir() + QStringLiteral("/bad\\xE9.jsp")), qPrintable(message));
+    QVERIFY2(message.contains(m_fixture->libDir() + QStringLiteral("/gbk\\xC4\\xE3.jar")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("UTF-8")), qPrintable(message));
+
+    // Later updates say nothing more about the same files; a new one is told.
+    m_fixture->document()->updateAllViews(nullptr);
+    QVERIFY(m_fixture->newDocument());
+    QTest::qWait(50);
+    QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());
+    const int fd = ::open((app + "/new\xff.jsp").constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->document()->updateAllViews(nullptr);
+    QTRY_COMPARE(m_fixture->dialogs().pendingAnswers(), 0);
+    QVERIFY2(message.contains(QStringLiteral("new\\xFF.jsp")) && !message.contains(QStringLiteral("bad")),
+             qPrintable(message));
+    QCOMPARE(m_fixture->items("IDC_LIST_JSP"), QStringList{"good.jsp"});
     QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());
 }
 

@@ -154,6 +154,15 @@ void TestHomePage::runOpensTheAddress_data()
                                                        << "http://127.0.0.1:8080/brewdeck/my 页面.jsp";
     QTest::newRow("shell characters go in unchanged") << "a;$(touch pwned)'q'.jsp"
                                                       << "http://127.0.0.1:8080/brewdeck/a;$(touch pwned)'q'.jsp";
+    // These three would name another resource: escaped, and only they.
+    QTest::newRow("hash") << "a#b.jsp"
+                          << "http://127.0.0.1:8080/brewdeck/a%23b.jsp";
+    QTest::newRow("question mark") << "a?b.jsp"
+                                   << "http://127.0.0.1:8080/brewdeck/a%3Fb.jsp";
+    QTest::newRow("percent") << "100%.jsp"
+                             << "http://127.0.0.1:8080/brewdeck/100%25.jsp";
+    QTest::newRow("an escape-like name is not decoded") << "a%23 页 b.jsp"
+                                                        << "http://127.0.0.1:8080/brewdeck/a%2523 页 b.jsp";
 }
 
 void TestHomePage::runOpensTheAddress()
