@@ -67,9 +67,9 @@ void TestForm::controls_data()
     QTest::newRow("1000 name") << "IDC_APP_NAME" << "QLineEdit" << "" << QRect(74, 22, 192, 12);
     QTest::newRow("label home page") << "labelHomePage" << "QLabel" << "主页" << QRect(13, 39, 53, 11);
     QTest::newRow("1003 home page") << "IDC_HOME_PAGE" << "QLineEdit" << "" << QRect(74, 39, 192, 12);
-    QTest::newRow("1005 CLASS list") << "IDC_LIST_CLASS" << "QListWidget" << "" << QRect(91, 95, 75, 85);
-    QTest::newRow("1009 JAR list") << "IDC_LIST_JAR" << "QListWidget" << "" << QRect(168, 95, 75, 85);
-    QTest::newRow("1010 JSP list") << "IDC_LIST_JSP" << "QListWidget" << "" << QRect(14, 95, 75, 85);
+    QTest::newRow("1005 CLASS list") << "IDC_LIST_CLASS" << "fw::ListBox" << "" << QRect(91, 95, 75, 85);
+    QTest::newRow("1009 JAR list") << "IDC_LIST_JAR" << "fw::ListBox" << "" << QRect(168, 95, 75, 85);
+    QTest::newRow("1010 JSP list") << "IDC_LIST_JSP" << "fw::ListBox" << "" << QRect(14, 95, 75, 85);
     QTest::newRow("label JSP") << "labelJsp" << "QLabel" << "-JSP 文件" << QRect(18, 81, 58, 11);
     QTest::newRow("label CLASS") << "labelClass" << "QLabel" << "-CLASS 文件" << QRect(95, 81, 58, 11);
     QTest::newRow("label JAR") << "labelJar" << "QLabel" << "-JAR 文件" << QRect(172, 81, 58, 11);
