@@ -35,7 +35,8 @@ QList<NameFilter> nameFiltersOf(const QString &filterList);
 QStringList qtPatternsOf(const QString &qtFilter);
 
 // Gives Qt's own (not the desktop's) file dialog the entries, each shown by
-// its label. The first entry is selected.
+// its label. The first entry is selected; selectNameFilter() and
+// selectedNameFilter() then speak of an entry by its label.
 void setNameFilters(QFileDialog &dialog, const QList<NameFilter> &filters);
 
 } // namespace fw
