@@ -43,7 +43,15 @@ void ListBox::focusInEvent(QFocusEvent *event)
     QListWidget::focusInEvent(event);
     if (event->reason() == Qt::MouseFocusReason || count() == 0 || !selectedItems().isEmpty())
         return;
-    setCurrentItem(currentItem() ? currentItem() : item(0));
+    // Coming back to the window leaves a refilled list as it is: no item
+    // shows the focus there until a key picks one.
+    const Qt::FocusReason reason = event->reason();
+    const bool byKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason;
+    if (QListWidgetItem *current = currentItem())
+        setCurrentItem(current);
+    else if (byKeyboard)
+        setCurrentItem(item(0));
 }
 
 void ListBox::keyPressEvent(QKeyEvent *event)

@@ -251,6 +251,7 @@ void TestForm::listKeyboardSelectsWhatShowsFocus_data()
     QTest::newRow("refilled, then Home") << QStringList{"Home"} << true << 0;
     QTest::newRow("refilled, then End") << QStringList{"End"} << true << 4;
     QTest::newRow("refilled, then PgDn") << QStringList{"PgDown"} << true << 4;
+    QTest::newRow("refilled, Tab away and back") << QStringList{"Shift+Tab", "Tab"} << true << 0;
 }
 
 void TestForm::listKeyboardSelectsWhatShowsFocus()
@@ -282,10 +283,11 @@ void TestForm::listKeyboardSelectsWhatShowsFocus()
     }
     for (const QString &key : keys) {
         const QKeyCombination combination = QKeySequence::fromString(key)[0];
-        QTest::keyClick(list, combination.key(), combination.keyboardModifiers());
+        QTest::keyClick(QApplication::focusWidget(), combination.key(), combination.keyboardModifiers());
     }
 
     // The item that shows the focus is the one selected, and "H" takes it.
+    QCOMPARE(QApplication::focusWidget(), list);
     QCOMPARE(list->currentRow(), row);
     QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>{list->currentItem()});
     QTest::mouseClick(view()->form()->findChild<QPushButton *>(QStringLiteral("IDC_SET_HOME")), Qt::LeftButton);
