@@ -12,8 +12,8 @@
 #include "TypeLibrary.h"
 #include "resource.h"
 
-#include <QApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 // The key text of the per-user settings store.
 static const char kRegistryKey[] = "应用程序向导生成的本地应用程序";
@@ -37,6 +37,7 @@ CBrewdeckApp::~CBrewdeckApp() = default;
 bool CBrewdeckApp::initInstance()
 {
     res::loadStringTable();
+    InitLanguage();
     // Qt's widgets need no preparing of the common controls.
     fw::Application::initInstance();
 
@@ -70,7 +71,7 @@ bool CBrewdeckApp::initInstance()
     shellreg::registerShellFileTypes(*docTemplate, m_strExecutable);
 
     CCommandLineInfo cmdInfo;
-    cmdInfo.ParseCommandLine(QApplication::arguments().mid(1));
+    cmdInfo.ParseCommandLine(arguments());
     setUserControl(cmdInfo.m_bUserControl);
 
     if (cmdInfo.m_bRunEmbedded || cmdInfo.m_bRunAutomated) {
@@ -103,6 +104,11 @@ bool CBrewdeckApp::initInstance()
         frame->dragAcceptFiles(true);
     }
     return true;
+}
+
+void CBrewdeckApp::InitLanguage()
+{
+    setUiLanguage(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
 }
 
 fw::SingleDocTemplate *CBrewdeckApp::InitSettingsAndTemplate()

@@ -23,6 +23,9 @@ public:
 
     bool initInstance() override;
 
+    // The program speaks Simplified Chinese in every locale, and so do Qt's
+    // own dialogs, buttons and context menus in it.
+    void InitLanguage();
     // Names the settings store, reads the recent-file list and binds the
     // document, frame and view in the program's one template.
     fw::SingleDocTemplate *InitSettingsAndTemplate();

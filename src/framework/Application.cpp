@@ -4,6 +4,7 @@
 #include "DocTemplate.h"
 #include "Document.h"
 #include "FrameWindow.h"
+#include "NameFilters.h"
 #include "RecentFileList.h"
 #include "StringTable.h"
 #include "XdgDirs.h"
@@ -15,9 +16,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 #include <QShortcut>
+#include <QTranslator>
 
 namespace fw {
 
@@ -47,7 +51,13 @@ Application *Application::current()
 
 int Application::run(int &argc, char **argv)
 {
-    QApplication qtApp(argc, argv);
+    m_arguments.clear();
+    for (int i = 1; i < argc; ++i)
+        m_arguments << QFile::decodeName(argv[i]);
+    static char fallbackName[] = "brewdeck";
+    int qtArgc = 1;
+    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    QApplication qtApp(qtArgc, qtArgv);
     // The program ends when its main window goes, not when the last visible
     // window closes: an automation run has no visible window at all.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -56,11 +66,32 @@ int Application::run(int &argc, char **argv)
         code = QApplication::exec();
     const int exitCode = exitInstance();
     // Anything still alive that belongs to Qt must go before the Qt
-    // application object does.
+    // application object does. The template made the document and its frame,
+    // so it takes them down; a frame it destroys goes at the next deferred
+    // delete, which is now. What is left is a main window of no template's.
+    if (m_template)
+        m_template->closeAllDocuments();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete m_mainWindow.data();
     m_template.reset();
     m_settings.reset();
+    m_qtTranslator.reset();
     return code != 0 ? code : exitCode;
+}
+
+bool Application::setUiLanguage(const QLocale &language)
+{
+    QLocale::setDefault(language);
+    auto translator = std::make_unique<QTranslator>();
+    // qtbase holds the texts of every widget and dialog the program uses.
+    if (!translator->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+    QCoreApplication::installTranslator(translator.get());
+    m_qtTranslator = std::move(translator);
+    return true;
 }
 
 bool Application::initInstance()
@@ -147,12 +178,11 @@ void Application::setMainWindow(FrameWindow *frame)
     QObject::disconnect(m_mainWindowGone);
     m_mainWindow = frame;
     if (frame) {
-        // Disconnected again when the application object goes first, as a
-        // test's may, so the frame's late destruction never reaches it.
-        m_mainWindowGone = QObject::connect(frame, &QObject::destroyed, qApp, [this, frame] {
-            if (m_mainWindow == nullptr || m_mainWindow == frame)
-                QCoreApplication::quit();
-        });
+        // Replaced whenever the main window changes and dropped when the
+        // application object goes first (as a test's may), so it fires only
+        // for the current main window. By then the object is a bare QObject:
+        // nothing here may look at it as a frame.
+        m_mainWindowGone = QObject::connect(frame, &QObject::destroyed, qApp, [] { QCoreApplication::quit(); });
     }
 }
 
@@ -184,19 +214,22 @@ Document *Application::openDocumentFile(const QString &path)
 
 bool Application::doPromptFileName(QString &fileName, bool open, SingleDocTemplate *docTemplate)
 {
-    QStringList filters;
+    // The document type's entry, then all files, in the file-filter list form
+    // the "+" dialogs use too.
+    QString filterList;
     if (docTemplate) {
         const QString filterName = docTemplate->string(DocTemplateField::FilterName);
-        if (!filterName.isEmpty())
-            filters << filterName;
+        const QString filterExt = docTemplate->string(DocTemplateField::FilterExt);
+        if (!filterName.isEmpty() && !filterExt.isEmpty())
+            filterList += filterName + QStringLiteral("|*") + filterExt + QLatin1Char('|');
     }
-    filters << StringTable::load(ids::IDS_ALLFILTER);
+    filterList += StringTable::load(ids::IDS_ALLFILTER) + QStringLiteral("|*.*||");
 
     QFileDialog dialog(messageParent(), StringTable::load(open ? ids::IDS_OPENFILE : ids::IDS_SAVEFILE));
     dialog.setObjectName(open ? QStringLiteral("openFileDialog") : QStringLiteral("saveFileDialog"));
     // Qt's own dialog: the same on every desktop, and reachable by tests.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters(filters);
+    setNameFilters(dialog, nameFiltersOf(filterList));
     if (open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);

@@ -6,10 +6,13 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
+class QLocale;
 class QSettings;
+class QTranslator;
 class QWidget;
 
 namespace fw {
@@ -29,7 +32,20 @@ public:
 
     static Application *current();
 
+    // Qt is given only the program's name: every other argument is the
+    // program's, so Qt takes none of its own options (-style, -reverse,
+    // -platform ...) out of the command line. Qt's settings come from its
+    // environment variables (QT_QPA_PLATFORM and the like) instead.
     int run(int &argc, char **argv);
+    // The arguments after the program's name, exactly as given.
+    QStringList arguments() const { return m_arguments; }
+    void setArguments(const QStringList &arguments) { m_arguments = arguments; }
+
+    // Loads Qt's own translation for the language (its dialogs, buttons and
+    // context menus) from Qt's translations folder and makes the language the
+    // default locale, whatever the user's locale is. False when Qt has no
+    // translation for it installed.
+    bool setUiLanguage(const QLocale &language);
 
     virtual bool initInstance();
     // Writes the recent-file list back, unless profile writing was switched
@@ -94,6 +110,8 @@ public:
     static QWidget *messageParent();
 
 private:
+    QStringList m_arguments;
+    std::unique_ptr<QTranslator> m_qtTranslator;
     QString m_registryKey;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<RecentFileList> m_recentFiles;

@@ -26,6 +26,16 @@ SingleDocTemplate::~SingleDocTemplate()
         m_frame->setDocTemplate(nullptr);
 }
 
+Document *SingleDocTemplate::document() const
+{
+    return m_document;
+}
+
+FrameWindow *SingleDocTemplate::frame() const
+{
+    return m_frame;
+}
+
 QString SingleDocTemplate::string(DocTemplateField field) const
 {
     return StringTable::field(m_resourceId, static_cast<int>(field));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -40,8 +41,8 @@ public:
     int resourceId() const { return m_resourceId; }
     QString string(DocTemplateField field) const;
 
-    Document *document() const { return m_document; }
-    FrameWindow *frame() const { return m_frame; }
+    Document *document() const;
+    FrameWindow *frame() const;
 
     // An empty path makes the document new; otherwise the file is opened into
     // it. Offers to save a modified document first. Null when it fails, in
@@ -68,8 +69,10 @@ private:
     DocumentFactory m_makeDocument;
     FrameFactory m_makeFrame;
     ViewFactory m_makeView;
-    Document *m_document = nullptr;
-    FrameWindow *m_frame = nullptr;
+    // Guarded: the frame may be destroyed by Qt or by the application's
+    // teardown, and the document by its own close, while the template lives.
+    QPointer<Document> m_document;
+    QPointer<FrameWindow> m_frame;
 };
 
 } // namespace fw

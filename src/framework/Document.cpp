@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "CommandIds.h"
 #include "DocTemplate.h"
+#include "RegularFile.h"
 #include "StringTable.h"
 #include "View.h"
 
@@ -10,6 +11,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
+
+#include <unistd.h>
 
 namespace fw {
 
@@ -52,8 +55,19 @@ bool Document::onNewDocument()
 
 bool Document::onOpenDocument(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is a document: a named pipe or a device would
+    // leave the window waiting for data that may never come.
+    const platform::RegularFile opened = platform::openRegularFile(path);
+    if (opened.result != platform::RegularFileOpen::Opened) {
+        const QString reason = opened.result == platform::RegularFileOpen::NotRegular
+            ? QStringLiteral("它不是一个普通文件。")
+            : opened.reason;
+        Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, reason);
+        return false;
+    }
+    QFile file;
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
         Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
         return false;
     }

@@ -1,6 +1,7 @@
 #include "View.h"
 
 #include "CommandIds.h"
+#include "Document.h"
 #include "FrameWindow.h"
 
 namespace fw {
@@ -12,7 +13,21 @@ View::View(QWidget *parent) : QWidget(parent)
     onCommand(ids::ID_PREV_PANE, [] {});
 }
 
-View::~View() = default;
+View::~View()
+{
+    if (m_document)
+        m_document->removeView(this);
+}
+
+Document *View::document() const
+{
+    return m_document;
+}
+
+void View::setDocument(Document *document)
+{
+    m_document = document;
+}
 
 FrameWindow *View::parentFrame() const
 {

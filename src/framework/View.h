@@ -2,6 +2,7 @@
 
 #include "CommandTarget.h"
 
+#include <QPointer>
 #include <QWidget>
 
 namespace fw {
@@ -19,9 +20,9 @@ public:
     explicit View(QWidget *parent = nullptr);
     ~View() override;
 
-    Document *document() const { return m_document; }
+    Document *document() const;
     // Set by the document when it adds or removes the view.
-    void setDocument(Document *document) { m_document = document; }
+    void setDocument(Document *document);
 
     FrameWindow *parentFrame() const;
 
@@ -32,7 +33,9 @@ public:
     virtual void onUpdate(View *sender, long hint, QObject *hintObject);
 
 private:
-    Document *m_document = nullptr;
+    // Either may go first: a view leaves its document's list when destroyed
+    // with its frame, and forgets a document that was deleted.
+    QPointer<Document> m_document;
 };
 
 } // namespace fw

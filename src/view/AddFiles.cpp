@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BrewdeckDoc.h"
 #include "FileCopy.h"
+#include "NameFilters.h"
 #include "StringTable.h"
 #include "WebApp.h"
 #include "resource.h"
@@ -20,25 +21,6 @@ namespace {
 
 // Files from this size on show their progress, with a cancel button.
 constexpr qint64 kShowProgressFrom = 32 * 1024 * 1024;
-
-// Turns a filter list "Description|patterns|...||" into the dialog's name
-// filters. Qt reads the patterns from the parentheses at the end of an entry,
-// so a description that shows its patterns already is taken as it is.
-QStringList nameFiltersOf(const QString &filter)
-{
-    QStringList filters;
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString &description = parts.at(i);
-        if (description.isEmpty())
-            break;
-        QString patterns = parts.at(i + 1);
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
-        filters << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
-    }
-    return filters;
-}
 
 QString text(int id)
 {
@@ -114,7 +96,7 @@ bool CBrewdeckView::CopyFileInto(const QString &filter, const QString &destinati
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(nameFiltersOf(filter));
+    fw::setNameFilters(dialog, fw::nameFiltersOf(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const QString source = dialog.selectedFiles().constFirst();

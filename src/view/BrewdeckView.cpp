@@ -3,6 +3,7 @@
 #include "BrewdeckDoc.h"
 #include "CommandUi.h"
 #include "FrameWindow.h"
+#include "ListBox.h"
 #include "resource.h"
 
 #include <QFont>
@@ -86,9 +87,10 @@ void CBrewdeckView::createControls()
         return e;
     };
     auto list = [this, &tabStops](const char *name, int x, int y, int w, int h) {
-        auto *l = new QListWidget;
+        // Its keyboard works as a desktop list box's: what shows the focus
+        // is what "H" takes.
+        auto *l = new fw::ListBox;
         l->setObjectName(QLatin1String(name));
-        l->setSelectionMode(QAbstractItemView::SingleSelection);
         l->setSortingEnabled(false);
         // A vertical scroll bar when the files do not fit, never a
         // horizontal one.

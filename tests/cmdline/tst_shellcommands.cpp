@@ -1,8 +1,11 @@
 #include "ProgramUnderX.h"
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // What the real executable does with each shell command: which ones open the
 // main window on which document, and which ones end by themselves.
@@ -14,6 +17,8 @@ private slots:
     void initTestCase();
     void shellCommand_data();
     void shellCommand();
+    void nonRegularFileIsRefused_data();
+    void nonRegularFileIsRefused();
 
 private:
     testsupport::SandboxedHome m_home;
@@ -42,6 +47,19 @@ void TestShellCommands::shellCommand_data()
     QTest::newRow("/pt file printer driver port")
         << QStringList{QStringLiteral("/pt"), file, QStringLiteral("Laser"), QStringLiteral("drv"), QStringLiteral("lp0")}
         << QString();
+
+    // Qt's own options are the program's arguments like any other: unknown
+    // switches, ignored, and the next argument is the file.
+    const QString opened = QStringLiteral("lesson.bdk - Brewdeck");
+    for (const char *option : {"-style", "-stylesheet", "-platform", "-platformtheme", "-plugin", "-session",
+                               "-qwindowtitle", "-qwindowgeometry", "-qwindowicon", "-geometry", "-display",
+                               "-name", "-title", "-visual", "-reverse", "-nograb", "--frobnicate"}) {
+        QTest::addRow("%s file", option) << QStringList{QString::fromLatin1(option), file} << opened;
+    }
+    QTest::newRow("-style=fusion -reverse file")
+        << QStringList{QStringLiteral("-style=fusion"), QStringLiteral("-reverse"), file} << opened;
+    QTest::newRow("-qwindowtitle alone: a new document")
+        << QStringList{QStringLiteral("-qwindowtitle")} << QStringLiteral("Brewdeck - Brewdeck");
 }
 
 void TestShellCommands::shellCommand()
@@ -66,6 +84,34 @@ void TestShellCommands::shellCommand()
     }
     // Opening never writes the document.
     QCOMPARE(testsupport::readFile(document), QByteArray("kept as it is"));
+}
+
+void TestShellCommands::nonRegularFileIsRefused_data()
+{
+    QTest::addColumn<QString>("path"); // empty: a named pipe nobody writes to
+
+    QTest::newRow("a named pipe") << QString();
+    QTest::newRow("a character device") << QStringLiteral("/dev/zero");
+}
+
+void TestShellCommands::nonRegularFileIsRefused()
+{
+    QFETCH(QString, path);
+
+    QTemporaryDir scratch;
+    if (path.isEmpty()) {
+        path = scratch.filePath(QStringLiteral("pipe.bdk"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+
+    // The program names the file in its open-failure message at once, and
+    // ends once it is answered, as for any file it cannot open.
+    testsupport::ProgramUnderX program(QStringLiteral(BREWDECK_EXECUTABLE));
+    QVERIFY(program.start({path}));
+    const QString box = program.waitForWindow(QStringLiteral("Brewdeck"), 15000);
+    QVERIFY2(!box.isEmpty(), "no message appeared: the program waits on the file");
+    QCOMPARE(program.readAndAcceptMessageBox(box), QStringLiteral("无法打开文档“%1”。\n它不是一个普通文件。").arg(path));
+    QVERIFY2(program.waitForExit(), "the program did not end by itself");
 }
 
 QTEST_MAIN(TestShellCommands)

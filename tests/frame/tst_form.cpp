@@ -3,9 +3,13 @@
 #include "CommandIds.h"
 #include "FrameFixture.h"
 #include "MainFrame.h"
+#include "WebApp.h"
 #include "resource.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QKeySequence>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +36,9 @@ private slots:
     void dataExchange();
     void viewTakesItsCommands_data();
     void viewTakesItsCommands();
+    void listKeyboardSelectsWhatShowsFocus_data();
+    void listKeyboardSelectsWhatShowsFocus();
+    void emptyListShowsFocus();
 
 private:
     CBrewdeckView *view() const { return m_fixture.view(); }
@@ -60,9 +67,9 @@ void TestForm::controls_data()
     QTest::newRow("1000 name") << "IDC_APP_NAME" << "QLineEdit" << "" << QRect(74, 22, 192, 12);
     QTest::newRow("label home page") << "labelHomePage" << "QLabel" << "主页" << QRect(13, 39, 53, 11);
     QTest::newRow("1003 home page") << "IDC_HOME_PAGE" << "QLineEdit" << "" << QRect(74, 39, 192, 12);
-    QTest::newRow("1005 CLASS list") << "IDC_LIST_CLASS" << "QListWidget" << "" << QRect(91, 95, 75, 85);
-    QTest::newRow("1009 JAR list") << "IDC_LIST_JAR" << "QListWidget" << "" << QRect(168, 95, 75, 85);
-    QTest::newRow("1010 JSP list") << "IDC_LIST_JSP" << "QListWidget" << "" << QRect(14, 95, 75, 85);
+    QTest::newRow("1005 CLASS list") << "IDC_LIST_CLASS" << "fw::ListBox" << "" << QRect(91, 95, 75, 85);
+    QTest::newRow("1009 JAR list") << "IDC_LIST_JAR" << "fw::ListBox" << "" << QRect(168, 95, 75, 85);
+    QTest::newRow("1010 JSP list") << "IDC_LIST_JSP" << "fw::ListBox" << "" << QRect(14, 95, 75, 85);
     QTest::newRow("label JSP") << "labelJsp" << "QLabel" << "-JSP 文件" << QRect(18, 81, 58, 11);
     QTest::newRow("label CLASS") << "labelClass" << "QLabel" << "-CLASS 文件" << QRect(95, 81, 58, 11);
     QTest::newRow("label JAR") << "labelJar" << "QLabel" << "-JAR 文件" << QRect(172, 81, 58, 11);
@@ -217,6 +224,94 @@ void TestForm::viewTakesItsCommands()
     QVERIFY(!m_fixture.document()->handlesCommand(id));
     QVERIFY(!m_fixture.frame()->handlesCommand(id));
     QVERIFY(!m_fixture.app().handlesCommand(id));
+}
+
+void TestForm::listKeyboardSelectsWhatShowsFocus_data()
+{
+    // The keys pressed once Tab has brought the focus into the JSP list
+    // (holding a.jsp to e.jsp), whether the lists are refilled first while
+    // it keeps the focus, and the row that must then be selected.
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<bool>("refill");
+    QTest::addColumn<int>("row");
+
+    QTest::newRow("Tab alone") << QStringList{} << false << 0;
+    QTest::newRow("Home on the first item") << QStringList{"Home"} << false << 0;
+    QTest::newRow("Up on the first item") << QStringList{"Up"} << false << 0;
+    QTest::newRow("PgUp on the first item") << QStringList{"PgUp"} << false << 0;
+    QTest::newRow("Down") << QStringList{"Down"} << false << 1;
+    QTest::newRow("End") << QStringList{"End"} << false << 4;
+    QTest::newRow("End on the last item") << QStringList{"End", "End"} << false << 4;
+    QTest::newRow("Down on the last item") << QStringList{"End", "Down"} << false << 4;
+    QTest::newRow("PgDn") << QStringList{"PgDown", "PgDown"} << false << 4;
+    QTest::newRow("Home after End") << QStringList{"End", "Home"} << false << 0;
+    QTest::newRow("Ctrl+Space keeps it") << QStringList{"Down", "Ctrl+Space"} << false << 1;
+    QTest::newRow("Ctrl+Down") << QStringList{"Ctrl+Down"} << false << 1;
+    QTest::newRow("refilled, then Down") << QStringList{"Down"} << true << 0;
+    QTest::newRow("refilled, then Home") << QStringList{"Home"} << true << 0;
+    QTest::newRow("refilled, then End") << QStringList{"End"} << true << 4;
+    QTest::newRow("refilled, then PgDn") << QStringList{"PgDown"} << true << 4;
+    QTest::newRow("refilled, Tab away and back") << QStringList{"Shift+Tab", "Tab"} << true << 0;
+}
+
+void TestForm::listKeyboardSelectsWhatShowsFocus()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(bool, refill);
+    QFETCH(int, row);
+
+    const QStringList pages = {"a.jsp", "b.jsp", "c.jsp", "d.jsp", "e.jsp"};
+    CWebApp *app = m_fixture.document()->m_pWebApp.get();
+    QVERIFY(app);
+    QVERIFY(QDir().mkpath(app->GetJspDir()));
+    for (const QString &page : pages)
+        QVERIFY(testsupport::writeFile(app->GetJspDir() + QLatin1Char('/') + page, {}));
+    m_fixture.document()->updateAllViews(nullptr);
+    auto *home = view()->form()->findChild<QLineEdit *>(QStringLiteral("IDC_HOME_PAGE"));
+    const QString homeBefore = home->text();
+
+    auto *jars = view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JAR"));
+    jars->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), jars);
+    QTest::keyClick(jars, Qt::Key_Tab);
+    QListWidget *list = view()->m_listJsp;
+    QCOMPARE(QApplication::focusWidget(), list);
+    if (refill) {
+        m_fixture.document()->updateAllViews(nullptr);
+        QCOMPARE(QApplication::focusWidget(), list);
+        QVERIFY(list->selectedItems().isEmpty());
+    }
+    for (const QString &key : keys) {
+        const QKeyCombination combination = QKeySequence::fromString(key)[0];
+        QTest::keyClick(QApplication::focusWidget(), combination.key(), combination.keyboardModifiers());
+    }
+
+    // The item that shows the focus is the one selected, and "H" takes it.
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(list->currentRow(), row);
+    QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>{list->currentItem()});
+    QTest::mouseClick(view()->form()->findChild<QPushButton *>(QStringLiteral("IDC_SET_HOME")), Qt::LeftButton);
+    QCOMPARE(home->text(), pages.at(row));
+    QCOMPARE(app->GetHomePage(), pages.at(row));
+    app->m_strHomePage = homeBefore;
+    for (const QString &page : pages)
+        QVERIFY(QFile::remove(app->GetJspDir() + QLatin1Char('/') + page));
+    m_fixture.document()->updateAllViews(nullptr);
+}
+
+void TestForm::emptyListShowsFocus()
+{
+    // Nothing else is drawn inside an empty list: what the focus adds is
+    // the focus frame.
+    QListWidget *list = view()->m_listJar;
+    QCOMPARE(list->count(), 0);
+    view()->form()->findChild<QWidget *>(QStringLiteral("IDC_APP_NAME"))->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(!list->hasFocus());
+    const QImage without = list->viewport()->grab().toImage();
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(list->hasFocus());
+    const QImage with = list->viewport()->grab().toImage();
+    QVERIFY2(with != without, "the focused empty list looks the same as an unfocused one");
 }
 
 QTEST_MAIN(TestForm)
