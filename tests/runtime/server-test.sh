@@ -27,7 +27,7 @@ unset CATALINA_BASE CATALINA_OPTS CATALINA_OUT CATALINA_PID CATALINA_TMPDIR JAVA
 # The JVM started for this server home; found by its exact catalina.base argument.
 server_pids() {
     for p in /proc/[0-9]*; do
-        tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -Fqx -- "-Dcatalina.base=$home" \
+        tr '\0' '\n' 2>/dev/null <"$p/cmdline" | grep -Fqx -- "-Dcatalina.base=$home" \
             && echo "${p#/proc/}"
     done
     return 0
