@@ -65,7 +65,7 @@ check_tomcat9_home() {
     cmp -s "$jars/tomcat9-juli.jar" "$home/bin/tomcat-juli.jar" \
         || fail "bin/tomcat-juli.jar is not Tomcat 9's"
     # The bootstrap holds Tomcat 9's own launcher classes, byte for byte.
-    rm -rf -- "$root/boot" "$root/cat"
+    rm -rf -- "${root:?}/boot" "${root:?}/cat"
     mkdir -p "$root/boot" "$root/cat"
     (cd "$root/boot" && jar --extract --file "$home/bin/bootstrap.jar") || fail "bin/bootstrap.jar is no JAR"
     tr -d '\r' <"$root/boot/META-INF/MANIFEST.MF" | grep -Fqx 'Main-Class: org.apache.catalina.startup.Bootstrap' \
@@ -82,13 +82,15 @@ check_tomcat9_home() {
             || fail "lib/${pair%%:*}.jar does not lead to tomcat9-${pair#*:}.jar"
     done
     [ -e "$home/lib/eclipse-jdt-core.jar" ] || fail "lib has no JSP compiler"
-    if ls -l "$home/lib" "$home/bin" | grep -F tomcat10; then
+    if find "$home/lib" "$home/bin" -lname '*tomcat10*' | grep .; then
         fail "Tomcat 10 is still linked from lib or bin"
     fi
     [ ! -e "$home/lib/websocket-client-api.jar" ] && [ ! -L "$home/lib/websocket-client-api.jar" ] \
         || fail "Tomcat 10's websocket-client-api.jar is still in lib"
     # No JSTL in the server's own lib: users bring it as a JAR of their application.
-    ! ls "$home/lib" | grep -qi taglibs || fail "lib holds JSTL"
+    for f in "$home"/lib/*; do
+        case ${f##*/} in *taglibs* | *jstl*) fail "lib holds JSTL: $f" ;; esac
+    done
     # Through a plain alias: catalina.sh evaluates the folder's name as shell code.
     ln -sfn -- "$dest" "$root/alias"
     JAVA_HOME="$root/alias/jdk1.7.0_01" CATALINA_HOME="$root/alias/apache-tomcat-7.0.22" \
