@@ -4,7 +4,8 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libx11-dev
-tomcat10-common libtomcat10-java libeclipse-jdt-core-java openjdk-17-jdk-headless
+libtomcat9-java tomcat10-common libeclipse-jdt-core-java openjdk-17-jdk-headless
+libtaglibs-standard-impl-java libtaglibs-standard-spec-java
 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei qt6-translations-l10n
 dbus dbus-x11 xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin curl iproute2 procps"
 

@@ -18,3 +18,9 @@ esac
 
 # JSP pages, logs and the console all speak UTF-8 whatever the platform default is.
 CATALINA_OPTS="${CATALINA_OPTS:-} -Dfile.encoding=UTF-8 -Dsun.stdout.encoding=UTF-8 -Dsun.stderr.encoding=UTF-8"
+
+# Tomcat turns catalina.base into its real path, where a '"' would break the class
+# loader list of catalina.properties. The folder the scripts were given never holds one
+# (Brewdeck hands them a link when the install folder does), so lib is named through it.
+# JAVA_OPTS, not CATALINA_OPTS: stopping builds the same class loaders.
+JAVA_OPTS="${JAVA_OPTS:-} -Dbrewdeck.server.lib=\"$CATALINA_BASE/lib\""

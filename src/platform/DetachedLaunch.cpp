@@ -1,9 +1,18 @@
 #include "DetachedLaunch.h"
 
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -47,6 +56,58 @@ std::optional<qint64> runScriptDetached(const QString &folder, const QString &sc
     if (!process.startDetached(&pid))
         return std::nullopt;
     return pid;
+}
+
+bool isMisreadByServerScripts(const QString &path)
+{
+    for (const QChar c : path) {
+        if (c == QLatin1Char('$') || c == QLatin1Char('`') || c == QLatin1Char('"') || c == QLatin1Char('\\')
+            || c == QLatin1Char(':'))
+            return true;
+    }
+    return false;
+}
+
+std::optional<QString> scriptSafeFolder(const QString &folder)
+{
+    if (!isMisreadByServerScripts(folder))
+        return folder;
+    // Qt makes sure the runtime folder is ours and private (0700), and falls
+    // back to one in /tmp when $XDG_RUNTIME_DIR is unset.
+    const QString runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtimeDir.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    const QString linkDir = runtimeDir + QStringLiteral("/brewdeck");
+    const QByteArray target = QFile::encodeName(folder);
+    const QString link = linkDir + QStringLiteral("/install-")
+        + QString::fromLatin1(QCryptographicHash::hash(target, QCryptographicHash::Sha256).toHex().left(32));
+    if (isMisreadByServerScripts(link))
+        return std::nullopt;
+
+    const QByteArray dirName = QFile::encodeName(linkDir);
+    struct stat st{};
+    if (::mkdir(dirName.constData(), 0700) != 0 && errno != EEXIST)
+        return std::nullopt;
+    // Never follow or use something that another user put there.
+    if (::lstat(dirName.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return std::nullopt;
+
+    const QByteArray linkName = QFile::encodeName(link);
+    QByteArray current(PATH_MAX + 1, '\0');
+    const ssize_t length = ::readlink(linkName.constData(), current.data(), size_t(current.size()));
+    if (length >= 0 && current.left(length) == target)
+        return link;
+    // Made under a name of its own, then renamed over whatever is there: two
+    // instances starting at once both end with the one right link.
+    const QByteArray fresh = linkName + ".new-" + QByteArray::number(qint64(::getpid()));
+    ::unlink(fresh.constData());
+    if (::symlink(target.constData(), fresh.constData()) != 0)
+        return std::nullopt;
+    if (::rename(fresh.constData(), linkName.constData()) != 0) {
+        ::unlink(fresh.constData());
+        return std::nullopt;
+    }
+    return link;
 }
 
 } // namespace platform

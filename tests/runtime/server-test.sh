@@ -27,7 +27,7 @@ unset CATALINA_BASE CATALINA_OPTS CATALINA_OUT CATALINA_PID CATALINA_TMPDIR JAVA
 # The JVM started for this server home; found by its exact catalina.base argument.
 server_pids() {
     for p in /proc/[0-9]*; do
-        tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -Fqx -- "-Dcatalina.base=$home" \
+        tr '\0' '\n' 2>/dev/null <"$p/cmdline" | grep -Fqx -- "-Dcatalina.base=$home" \
             && echo "${p#/proc/}"
     done
     return 0
@@ -183,6 +183,8 @@ done
 [ -z "$(listeners 8005)" ] || fail "port 8005 still listens 60 s after shutdown.sh"
 ! kill -0 "$server_pid" 2>/dev/null || fail "the server is still running 60 s after shutdown.sh"
 
+grep -Eq 'Server version name: +Apache Tomcat/9\.0\.[0-9]+' "$home/logs/catalina.out" \
+    || fail "the server that ran is not Tomcat 9"
 # Settings the server did not understand, or errors, show up in its log.
 if grep -E 'SEVERE|[Ff]ailed to set property|not find a matching property' \
     "$home/logs/catalina.out" >"$root/problems"; then

@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,12 +100,21 @@ class TestEndToEnd : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    // In this order, on one server started by the first.
     void addedFilesAreServed();
+    void jstlCoreTaglibFromAddedJars();
+    void javaxImportAndBeanFromAddedJar();
+    void webServletClassInNoPackage();
+    void chineseTextComesThroughAsUtf8();
+    void replacedClassIsPickedUp();
+    void stopCommandStopsTheServer();
 
 private:
     QString tomcatHome() const { return m_install.path() + QStringLiteral("/apache-tomcat-7.0.22"); }
     void command(int id) const;
     void add(const char *button, const QString &file);
+    void compile(const QStringList &sources, const QString &outFolder, const QStringList &classPath = {});
+    void expectPage(const QString &path, const QByteArray &text, int seconds);
     void stopServer();
 
     // Set before anything runs: javac and the server stay out of the real home.
@@ -169,6 +179,69 @@ void TestEndToEnd::initTestCase()
                                    "<%= Class.forName(\"Greeter\").getMethod(\"greet\").invoke(null) %> / "
                                    "<%= Shout.loud(\"hi\") %>\n"));
 
+    // What a javax-era course hands out. A servlet in no package, mapped by its
+    // annotation and compiled against the server's own servlet API; with
+    // Chinese in its source and its answer.
+    QVERIFY(testsupport::writeFile(m_work.filePath(QStringLiteral("src/HelloServlet.java")),
+                                   "import java.io.IOException;\n"
+                                   "import javax.servlet.annotation.WebServlet;\n"
+                                   "import javax.servlet.http.HttpServlet;\n"
+                                   "import javax.servlet.http.HttpServletRequest;\n"
+                                   "import javax.servlet.http.HttpServletResponse;\n"
+                                   "@WebServlet(\"/hello-servlet\")\n"
+                                   "public class HelloServlet extends HttpServlet {\n"
+                                   "    @Override\n"
+                                   "    protected void doGet(HttpServletRequest req, HttpServletResponse resp) throws IOException {\n"
+                                   "        resp.setContentType(\"text/plain; charset=UTF-8\");\n"
+                                   "        resp.getWriter().print(\"servlet at \" + req.getServletPath() + \" says 你好\");\n"
+                                   "    }\n"
+                                   "}\n"));
+    compile({QStringLiteral("src/HelloServlet.java")}, QStringLiteral("servlet"),
+            {tomcatHome() + QStringLiteral("/lib/servlet-api.jar")});
+    // A bean in a JAR, for a page that also imports a javax.servlet class.
+    QVERIFY(testsupport::writeFile(m_work.filePath(QStringLiteral("src/beans/Cup.java")),
+                                   "package beans;\n"
+                                   "public class Cup implements java.io.Serializable {\n"
+                                   "    private String size = \"small\";\n"
+                                   "    public String getSize() { return size; }\n"
+                                   "    public void setSize(String size) { this.size = size; }\n"
+                                   "}\n"));
+    compile({QStringLiteral("src/beans/Cup.java")}, QStringLiteral("beans"));
+    QCOMPARE(run(jar, {QStringLiteral("cf"), QStringLiteral("beans.jar"), QStringLiteral("-C"), QStringLiteral("beans"),
+                       QStringLiteral("beans/Cup.class")},
+                 m_work.path()),
+             QString());
+    // A second build of Greeter, to replace the first while the server runs.
+    QVERIFY(testsupport::writeFile(m_work.filePath(QStringLiteral("src2/Greeter.java")),
+                                   "public class Greeter {\n"
+                                   "    public static String greet() { return \"greeting from the new class\"; }\n"
+                                   "}\n"));
+    compile({QStringLiteral("src2/Greeter.java")}, QStringLiteral("out2"));
+    // The classic javax JSTL 1.2, as the user's own two JARs.
+    QVERIFY(QDir().mkpath(m_work.filePath(QStringLiteral("jstl"))));
+    for (const char *name : {"taglibs-standard-spec.jar", "taglibs-standard-impl.jar"}) {
+        const QString from = QStringLiteral("/usr/share/java/") + QLatin1String(name);
+        QVERIFY2(QFileInfo::exists(from), "install libtaglibs-standard-impl-java and libtaglibs-standard-spec-java");
+        QVERIFY(QFile::copy(from, m_work.filePath(QStringLiteral("jstl/") + QLatin1String(name))));
+    }
+
+    QVERIFY(testsupport::writeFile(m_work.filePath(QStringLiteral("jstl.jsp")),
+                                   "<%@ page contentType=\"text/plain; charset=UTF-8\" %>"
+                                   "<%@ taglib prefix=\"c\" uri=\"http://java.sun.com/jsp/jstl/core\" %>"
+                                   "<c:set var=\"n\" value=\"${3 * 4}\"/>"
+                                   "<c:forEach var=\"i\" begin=\"1\" end=\"3\">[<c:out value=\"${i}\"/>]</c:forEach>"
+                                   " n=<c:out value=\"${n}\"/><c:if test=\"${n > 10}\"> big</c:if>\n"));
+    QVERIFY(testsupport::writeFile(m_work.filePath(QStringLiteral("bean.jsp")),
+                                   "<%@ page contentType=\"text/plain; charset=UTF-8\" import=\"javax.servlet.http.Cookie\" %>"
+                                   "<jsp:useBean id=\"cup\" class=\"beans.Cup\"/>"
+                                   "<jsp:setProperty name=\"cup\" property=\"size\" value=\"grande\"/>"
+                                   "<% Cookie cookie = new Cookie(\"flavour\", \"mocha\"); %>"
+                                   "cookie <%= cookie.getName() %>=<%= cookie.getValue() %>,"
+                                   " cup <jsp:getProperty name=\"cup\" property=\"size\"/>\n"));
+    QVERIFY(testsupport::writeFile(m_work.filePath(QStringLiteral("chinese.jsp")),
+                                   "<%@ page contentType=\"text/html; charset=UTF-8\" pageEncoding=\"UTF-8\" %>"
+                                   "<p>中文页面：<%= \"你好，\" + \"世界\" %></p>\n"));
+
     m_fixture = std::make_unique<viewtest::ViewFixture>(m_install.path());
     m_browser = std::make_unique<viewtest::BrowserRecorder>();
     QVERIFY(m_fixture->isValid());
@@ -190,6 +263,24 @@ void TestEndToEnd::command(int id) const
 {
     QVERIFY(m_fixture->view()->parentFrame());
     QVERIFY(m_fixture->view()->parentFrame()->executeCommand(id));
+}
+
+void TestEndToEnd::compile(const QStringList &sources, const QString &outFolder, const QStringList &classPath)
+{
+    QVERIFY(QDir().mkpath(m_work.filePath(outFolder)));
+    QStringList args{QStringLiteral("-encoding"), QStringLiteral("UTF-8"), QStringLiteral("-d"), outFolder};
+    if (!classPath.isEmpty())
+        args << QStringLiteral("-classpath") << classPath.join(QLatin1Char(':'));
+    QCOMPARE(run(m_install.path() + QStringLiteral("/jdk1.7.0_01/bin/javac"), args + sources, m_work.path()), QString());
+}
+
+// The page under /brewdeck answers 200 with the text in its body in time.
+void TestEndToEnd::expectPage(const QString &path, const QByteArray &text, int seconds)
+{
+    QVERIFY2(m_started, "the server was not started");
+    const Page page = waitForPage(QStringLiteral("http://127.0.0.1:8080/brewdeck/") + path, text, seconds);
+    QVERIFY2(page.status == QLatin1String("200") && page.body.contains(text),
+             qPrintable(QStringLiteral("%1 answered %2: %3").arg(path, page.status, QString::fromUtf8(page.body.left(3000)))));
 }
 
 void TestEndToEnd::add(const char *button, const QString &file)
@@ -249,7 +340,60 @@ void TestEndToEnd::addedFilesAreServed()
     const Page uses = waitForPage(QStringLiteral("http://127.0.0.1:8080/brewdeck/uses.jsp"), expected, kReloadSeconds);
     QCOMPARE(uses.status, QStringLiteral("200"));
     QVERIFY2(uses.body.contains(expected), uses.body.constData());
+}
 
+// The JSTL 1.2 core taglib of a javax course: its two JARs added with the JAR
+// "+", then a page that loops, sets and tests with it.
+void TestEndToEnd::jstlCoreTaglibFromAddedJars()
+{
+    add("IDC_ADD_JAR", QStringLiteral("jstl/taglibs-standard-spec.jar"));
+    add("IDC_ADD_JAR", QStringLiteral("jstl/taglibs-standard-impl.jar"));
+    add("IDC_ADD_JSP", QStringLiteral("jstl.jsp"));
+    QCOMPARE(m_fixture->items("IDC_LIST_JAR"),
+             (QStringList{"taglibs-standard-impl.jar", "taglibs-standard-spec.jar", "tools.jar"}));
+    expectPage(QStringLiteral("jstl.jsp"), "[1][2][3] n=12 big", kReloadSeconds);
+}
+
+void TestEndToEnd::javaxImportAndBeanFromAddedJar()
+{
+    add("IDC_ADD_JAR", QStringLiteral("beans.jar"));
+    add("IDC_ADD_JSP", QStringLiteral("bean.jsp"));
+    expectPage(QStringLiteral("bean.jsp"), "cookie flavour=mocha, cup grande", kReloadSeconds);
+}
+
+// Mapped by its @WebServlet annotation alone: the application has no web.xml.
+void TestEndToEnd::webServletClassInNoPackage()
+{
+    add("IDC_ADD_CLASS", QStringLiteral("servlet/HelloServlet.class"));
+    QCOMPARE(m_fixture->items("IDC_LIST_CLASS"), (QStringList{"Greeter.class", "HelloServlet.class"}));
+    expectPage(QStringLiteral("hello-servlet"), "servlet at /hello-servlet says " + QByteArray("你好"), kReloadSeconds);
+}
+
+// The exact UTF-8 bytes come back, from a page and from a servlet: a wrong
+// page or response encoding would turn them into question marks or mojibake.
+void TestEndToEnd::chineseTextComesThroughAsUtf8()
+{
+    add("IDC_ADD_JSP", QStringLiteral("chinese.jsp"));
+    expectPage(QStringLiteral("chinese.jsp"), QByteArray("<p>中文页面：你好，世界</p>"), 60);
+    expectPage(QStringLiteral("hello-servlet"), QByteArray("says \xe4\xbd\xa0\xe5\xa5\xbd"), 30);
+}
+
+// A new build of a class copied over the old one with the CLASS "+" while the
+// server runs: the context reloads and the page shows the new class.
+void TestEndToEnd::replacedClassIsPickedUp()
+{
+    expectPage(QStringLiteral("uses.jsp"), "greeting from a class /", 30);
+    m_fixture->dialogs().expect(viewtest::chooseFile(m_work.filePath(QStringLiteral("out2/Greeter.class"))));
+    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Yes));
+    m_fixture->click("IDC_ADD_CLASS");
+    QCOMPARE(m_fixture->dialogs().pendingAnswers(), 0);
+    QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());
+    expectPage(QStringLiteral("uses.jsp"), "greeting from the new class / HI FROM A JAR", kReloadSeconds);
+}
+
+void TestEndToEnd::stopCommandStopsTheServer()
+{
+    QVERIFY(m_started);
     stopServer();
     QCOMPARE(fetch(QStringLiteral("http://127.0.0.1:8080/")).status, QStringLiteral("000"));
 }
