@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QXmlStreamReader>
 
 #include <cerrno>
@@ -82,6 +83,19 @@ bool startToolDetached(const QString &program, const QStringList &arguments)
     tool.setStandardOutputFile(QProcess::nullDevice());
     tool.setStandardErrorFile(QProcess::nullDevice());
     return tool.startDetached();
+}
+
+// One rebuild of a folder at a time (flock on the folder), each reading the
+// folder as it is when its turn comes: a rebuild that an earlier run started
+// can then never finish last with an outdated view. The wait is bounded, so a
+// hung tool does not gather waiters for ever.
+bool startRefreshDetached(const QString &tool, const QString &folder)
+{
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    // flock would make a plain file of a missing folder.
+    if (flock.isEmpty() || !QFileInfo(folder).isDir())
+        return startToolDetached(tool, {folder});
+    return startToolDetached(flock, {QStringLiteral("-w"), QStringLiteral("120"), folder, tool, folder});
 }
 
 char asciiLower(char c)
@@ -290,13 +304,13 @@ bool desktopDatabaseIsStale(const QString &entryPath)
 
 bool refreshMimeDatabase()
 {
-    return startToolDetached(QStringLiteral("update-mime-database"), {xdgDataHome() + QStringLiteral("/mime")});
+    return startRefreshDetached(QStringLiteral("update-mime-database"), xdgDataHome() + QStringLiteral("/mime"));
 }
 
 bool refreshDesktopDatabase()
 {
-    return startToolDetached(QStringLiteral("update-desktop-database"),
-                             {xdgDataHome() + QStringLiteral("/applications")});
+    return startRefreshDetached(QStringLiteral("update-desktop-database"),
+                                xdgDataHome() + QStringLiteral("/applications"));
 }
 
 QString desktopExecArgument(const QString &argument)

@@ -61,7 +61,8 @@ bool desktopDatabaseIsStale(const QString &entryPath);
 
 // Starts a rebuild of the MIME database of $XDG_DATA_HOME
 // (update-mime-database) and returns at once: the tool runs detached, is
-// never waited for and leaves no zombie. False when it could not be started.
+// never waited for and leaves no zombie; rebuilds of one folder take turns.
+// False when it could not be started.
 bool refreshMimeDatabase();
 
 // The same for the MIME cache of the desktop entries in $XDG_DATA_HOME

@@ -587,9 +587,15 @@ void TestRegistration::startWithNothingToRegisterDoesNoWork()
         QVERIFY(testsupport::xdotool({QStringLiteral("getwindowpid"), windows.section(QLatin1Char('\n'), 0, 0)}, &pid));
         QVERIFY(pid.toLongLong() > 0);
         QProcess::execute(QStringLiteral("kill"), {pid});
+        // strace ends the way its program did: by the signal.
+        program.waitForExit();
+    } else {
+        QVERIFY2(program.waitForExit(), "the traced program did not end");
     }
-    QVERIFY2(program.waitForExit(), "the traced program did not end");
+    QVERIFY(!program.isRunning());
 
+    // Our own package is one of the few files of ours that it reads.
+    const QByteArray ownPackage = QFile::encodeName(data(kMimePackage));
     const QList<QByteArray> lines = testsupport::readFile(trace).split('\n');
     QVERIFY2(lines.size() > 10, "strace recorded nothing");
     int execs = 0;
@@ -600,7 +606,7 @@ void TestRegistration::startWithNothingToRegisterDoesNoWork()
         const bool newProcess = line.contains(" fork(") || line.contains(" vfork(")
             || ((line.contains(" clone(") || line.contains(" clone3(")) && !line.contains("CLONE_THREAD"));
         QVERIFY2(!newProcess, line.constData());
-        QVERIFY2(!line.contains("/mime/packages/"), line.constData());
+        QVERIFY2(!line.contains("/mime/packages/") || line.contains("\"" + ownPackage + "\""), line.constData());
     }
     // strace's own start of the program.
     QCOMPARE(execs, 1);
