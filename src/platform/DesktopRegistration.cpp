@@ -34,13 +34,14 @@ struct ExistingFile
     QByteArray content;
 };
 
-// What is at the path. Opened without following a last symbolic link and
-// without blocking, so a named pipe or a device is seen, never read.
-ExistingFile readExisting(const QString &path, qint64 maxSize = kMaxOwnFileSize)
+// What is at the path. Opened without blocking, so a named pipe or a device
+// is seen, never read; a last symbolic link is followed only when asked (a
+// link at one of our own paths is not ours).
+ExistingFile readExisting(const QString &path, qint64 maxSize = kMaxOwnFileSize, bool followLink = false)
 {
     ExistingFile existing;
     const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0) {
         existing.kind = errno == ENOENT ? ExistingFile::Missing : ExistingFile::Other;
         return existing;
@@ -148,7 +149,7 @@ QStringList packagesNewerThanDatabase(const QString &mimeDir)
 
 QByteArray readMimeFile(const QString &path)
 {
-    const ExistingFile file = readExisting(path, kMaxMimeFileSize);
+    const ExistingFile file = readExisting(path, kMaxMimeFileSize, true);
     return file.kind == ExistingFile::Regular ? file.content : QByteArray();
 }
 

@@ -374,22 +374,31 @@ void TestRegistration::desktopOpensDocumentsWithTheProgram()
 
 void TestRegistration::foreignClaimOnTheExtensionIsLeftAlone_data()
 {
-    QTest::addColumn<bool>("inSystemFolder");
-    QTest::newRow("package in the user's data folder") << false;
-    QTest::newRow("compiled database of a system data folder") << true;
+    QTest::addColumn<QString>("where");
+    QTest::newRow("package in the user's data folder") << QStringLiteral("user");
+    QTest::newRow("compiled database of a system data folder") << QStringLiteral("compiled");
+    // No database knows it yet; the package is a link, as packages often are.
+    QTest::newRow("uncompiled package linked into a system data folder") << QStringLiteral("linked");
 }
 
 void TestRegistration::foreignClaimOnTheExtensionIsLeftAlone()
 {
-    QFETCH(bool, inSystemFolder);
+    QFETCH(QString, where);
+    const bool inSystemFolder = where != QLatin1String("user");
     QTemporaryDir system;
     QString foreignPackage = data(QStringLiteral("mime/packages/other-bdk.xml"));
-    if (inSystemFolder) {
+    if (where == QLatin1String("compiled")) {
         foreignPackage = system.filePath(QStringLiteral("mime/packages/other-bdk.xml"));
         QVERIFY(testsupport::writeFile(foreignPackage, kForeignPackage));
         QVERIFY(runTool(QStringLiteral("update-mime-database"), {system.filePath(QStringLiteral("mime"))}));
         // Only the compiled database is left to tell of the claim.
         QVERIFY(QFile::remove(foreignPackage));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path() + QStringLiteral(":/usr/share")));
+    } else if (where == QLatin1String("linked")) {
+        const QString target = system.filePath(QStringLiteral("elsewhere/other-bdk.xml"));
+        QVERIFY(testsupport::writeFile(target, kForeignPackage));
+        QVERIFY(QDir().mkpath(system.filePath(QStringLiteral("mime/packages"))));
+        QVERIFY(QFile::link(target, system.filePath(QStringLiteral("mime/packages/other-bdk.xml"))));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path() + QStringLiteral(":/usr/share")));
     } else {
         QVERIFY(testsupport::writeFile(foreignPackage, kForeignPackage));
