@@ -58,6 +58,32 @@ brewdeck_install_template(desktop/brewdeck.metainfo.xml.in
 brewdeck_install_template(dbus/Brewdeck.Document.service.in
     "${share}/dbus-1/services/Brewdeck.Document.service" "${dbus_exec}")
 
+# The icons and the interface description carry the same mark as a comment,
+# so that the program, started with this data folder as its own (an install
+# into ~/.local), takes none of them for a file it registered itself.
+function(brewdeck_install_marked source destination)
+    file(READ "${BREWDECK_RES_DIR}/${source}" content)
+    string(FIND "${content}" "?>\n" declaration_end)
+    set(comment "<!-- ${MARKER} -->\n")
+    if(content MATCHES "^<\\?xml" AND declaration_end GREATER 0)
+        math(EXPR at "${declaration_end} + 3")
+        string(SUBSTRING "${content}" 0 ${at} head)
+        string(SUBSTRING "${content}" ${at} -1 tail)
+        set(content "${head}${comment}${tail}")
+    else()
+        set(content "${comment}${content}")
+    endif()
+    message(STATUS "Installing: ${destination}")
+    file(WRITE "${destination}" "${content}")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${destination}")
+    set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
+endfunction()
+
+brewdeck_install_marked(icons/brewdeck.svg "${share}/icons/hicolor/scalable/apps/brewdeck.svg")
+brewdeck_install_marked(icons/brewdeck-document.svg
+    "${share}/icons/hicolor/scalable/mimetypes/application-x-brewdeck-document.svg")
+brewdeck_install_marked(dbus/Brewdeck.IBrewdeck.xml "${share}/dbus-1/interfaces/Brewdeck.IBrewdeck.xml")
+
 if("$ENV{DESTDIR}" STREQUAL "")
     find_program(BREWDECK_UPDATE_MIME update-mime-database)
     find_program(BREWDECK_UPDATE_DESKTOP update-desktop-database)

@@ -106,6 +106,20 @@ done
 grep -q '^[0-9]*:application/x-brewdeck-document:\*\.bdk$' "$share/mime/globs2" \
     || fail "the installed MIME database does not know *.bdk"
 
+# Installed for one user, the share folder is the user's own data folder: the
+# program's registration then takes none of the installed files for its own.
+sums() {
+    (cd "$share" && find . -type f ! -path './mime/*' ! -name mimeinfo.cache -exec sha256sum {} + | sort)
+}
+before=$(sums)
+XDG_DATA_HOME="$share" QT_QPA_PLATFORM=offscreen "$prefix/bin/brewdeck" -Register 2>"$root/register.err" \
+    || fail "brewdeck -Register failed on the installed files"
+[ "$(sums)" = "$before" ] || fail "brewdeck -Register changed installed files"
+for f in applications/brewdeck.desktop mime/packages/brewdeck.xml dbus-1/services/Brewdeck.Document.service \
+    dbus-1/interfaces/Brewdeck.IBrewdeck.xml icons/hicolor/scalable/apps/brewdeck.svg; do
+    grep -Fq "$share/$f" "$root/register.err" || fail "brewdeck -Register did not name $f as left alone"
+done
+
 # The installed program, started through its link, starts the server from its menu.
 "$prefix/bin/brewdeck" </dev/null >"$root/program.log" 2>&1 &
 program_pid=$!
