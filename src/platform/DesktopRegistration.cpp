@@ -92,6 +92,9 @@ bool startToolDetached(const QString &program, const QStringList &arguments)
 // hung tool does not gather waiters for ever.
 bool startRefreshDetached(const QString &tool, const QString &folder)
 {
+    // Without the tool there is nothing to start, not even flock.
+    if (QStandardPaths::findExecutable(tool).isEmpty())
+        return false;
     const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
     // flock would make a plain file of a missing folder.
     if (flock.isEmpty() || !QFileInfo(folder).isDir())

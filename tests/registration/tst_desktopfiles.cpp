@@ -31,8 +31,8 @@ void TestDesktopFiles::globs2Claims_data()
 {
     QTest::addColumn<QByteArray>("globs2");
     QTest::addColumn<QStringList>("types");
-    QTest::newRow("comments and other patterns") << QByteArray("# made by update-mime-database\n50:text/plain:*.txt\n")
-                                                 << QStringList{};
+    QTest::newRow("comments and other patterns")
+        << QByteArray("# made by update-mime-database\n50:text/plain:*.txt\n") << QStringList{};
     QTest::newRow("two claims, in file order")
         << QByteArray("50:text/x-a:*.bdk\n60:text/x-b:*.txt\n40:text/x-c:*.bdk\n")
         << QStringList{QStringLiteral("text/x-a"), QStringLiteral("text/x-c")};
@@ -64,7 +64,8 @@ void TestDesktopFiles::mimePackageClaims_data()
 {
     QTest::addColumn<QByteArray>("package");
     QTest::addColumn<QStringList>("types");
-    const QByteArray head = "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">";
+    const QByteArray head = "<?xml version=\"1.0\"?>\n"
+                            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">";
     QTest::newRow("one claim") << head + "<mime-type type=\"a/b\"><glob pattern=\"*.bdk\"/></mime-type></mime-info>"
                                << QStringList{QStringLiteral("a/b")};
     QTest::newRow("upper case and character references")

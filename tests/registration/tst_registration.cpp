@@ -111,7 +111,8 @@ const char kForeignPackage[] =
 
 // Registration at start-up, "-Register" and its forms, "-Unregister" and its
 // forms, each with a fresh sandboxed home, checked through the files written
-// and the desktop tools that read them.
+// and the desktop tools that read them; other programs' files at our paths;
+// and, under strace, what a start with nothing to register does.
 class TestRegistration : public QObject
 {
     Q_OBJECT
