@@ -13,7 +13,6 @@
 #include "resource.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -83,9 +82,7 @@ bool CBrewdeckApp::initInstance()
     // The desktop entry hands files over as arguments, so there is no shell
     // conversation to enable. The file type is registered at every start,
     // before the command line is looked at; failures are skipped.
-    QElapsedTimer t; t.start();
     const QStringList leftAlone = shellreg::registerShellFileTypes(*docTemplate, m_strExecutable);
-    fprintf(stderr, "TIMING shell %lld us\n", (long long)t.nsecsElapsed() / 1000);
 
     CCommandLineInfo cmdInfo;
     cmdInfo.ParseCommandLine(QApplication::arguments().mid(1));
@@ -108,7 +105,6 @@ bool CBrewdeckApp::initInstance()
     } else {
         // The one class object has no name of its own beyond the class's, so
         // its activation file is all there is to write for it.
-        t.restart();
         QStringList notOurs = leftAlone;
         if (m_server.updateRegistry(m_strExecutable) == platform::FileUpdate::NotOurs)
             notOurs << m_server.activationFilePath();
@@ -117,7 +113,6 @@ bool CBrewdeckApp::initInstance()
             notOurs << typeLibrary;
         if (cmdInfo.m_nShellCommand == CCommandLineInfo::AppRegister)
             reportLeftAlone(notOurs);
-        fprintf(stderr, "TIMING server+typelib %lld us\n", (long long)t.nsecsElapsed() / 1000);
     }
 
     if (!ProcessShellCommand(cmdInfo))
