@@ -7,7 +7,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
 libtomcat9-java tomcat10-common libeclipse-jdt-core-java openjdk-17-jdk-headless
 libtaglibs-standard-impl-java libtaglibs-standard-spec-java
 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei qt6-translations-l10n
-dbus dbus-x11 xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin curl iproute2 procps"
+dbus dbus-x11 xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin curl iproute2 procps
+appstream strace"
 
 missing=""
 for p in $PACKAGES; do

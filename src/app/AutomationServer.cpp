@@ -40,25 +40,23 @@ QString AutomationServer::activationFilePath() const
     return platform::xdgDataHome() + QStringLiteral("/dbus-1/services/") + busName() + QStringLiteral(".service");
 }
 
-bool AutomationServer::updateRegistry(const QString &executable)
+platform::FileUpdate AutomationServer::updateRegistry(const QString &executable)
 {
     // The activation file is line-based; a line break cannot be written into it.
     if (busName().isEmpty() || executable.contains(QLatin1Char('\n')))
-        return false;
+        return platform::FileUpdate::Failed;
     const QByteArray content = shellreg::fillTemplate(
         res::dbusServiceTemplate(), {{QStringLiteral("MARKER"), shellreg::registrationMarker()},
                                      {QStringLiteral("BUS_NAME"), busName()},
                                      {QStringLiteral("EXEC"), platform::dbusExecArgument(executable)}});
-    return platform::writeFileIfChanged(activationFilePath(), content) != platform::FileUpdate::Failed;
+    return platform::writeOwnFile(activationFilePath(), content, shellreg::carriesMarker);
 }
 
 bool AutomationServer::unregister()
 {
     if (busName().isEmpty())
         return false;
-    const QByteArray marker = shellreg::registrationMarker().toUtf8();
-    return platform::removeFileIf(activationFilePath(),
-                                  [&](const QByteArray &content) { return content.contains(marker); });
+    return platform::removeFileIf(activationFilePath(), shellreg::carriesMarker);
 }
 
 bool AutomationServer::registerRunning()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DesktopRegistration.h"
+
 #include <QString>
 #include <QUuid>
 
@@ -34,8 +36,8 @@ public:
     QString activationFilePath() const;
 
     // Writes the activation file that starts the executable for the bus name;
-    // written only when it changed.
-    bool updateRegistry(const QString &executable);
+    // written only when it changed, and never over another program's file.
+    platform::FileUpdate updateRegistry(const QString &executable);
     // Removes the activation file that updateRegistry wrote, and never one of
     // another program.
     bool unregister();

@@ -12,8 +12,12 @@
 #include "TypeLibrary.h"
 #include "resource.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringList>
+
+#include <cstdio>
 
 // The key text of the per-user settings store.
 static const char kRegistryKey[] = "应用程序向导生成的本地应用程序";
@@ -23,6 +27,17 @@ static const char kRegistryKey[] = "应用程序向导生成的本地应用程�
 static QString absolutePath(const QString &path)
 {
     return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+// Another program's file at one of our registration paths stays as it is; a
+// register run, which the user started to register, says which ones.
+static void reportLeftAlone(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QByteArray line = "brewdeck: " + QStringLiteral("未改动 ").toUtf8() + QFile::encodeName(path)
+            + QStringLiteral("：该文件不是 Brewdeck 注册时写入的，已保留原样。\n").toUtf8();
+        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    }
 }
 
 CBrewdeckApp::CBrewdeckApp()
@@ -68,7 +83,7 @@ bool CBrewdeckApp::initInstance()
     // The desktop entry hands files over as arguments, so there is no shell
     // conversation to enable. The file type is registered at every start,
     // before the command line is looked at; failures are skipped.
-    shellreg::registerShellFileTypes(*docTemplate, m_strExecutable);
+    const QStringList leftAlone = shellreg::registerShellFileTypes(*docTemplate, m_strExecutable);
 
     CCommandLineInfo cmdInfo;
     cmdInfo.ParseCommandLine(arguments());
@@ -91,8 +106,14 @@ bool CBrewdeckApp::initInstance()
     } else {
         // The one class object has no name of its own beyond the class's, so
         // its activation file is all there is to write for it.
-        m_server.updateRegistry(m_strExecutable);
-        registerTypeLib(LIBID_Brewdeck);
+        QStringList notOurs = leftAlone;
+        if (m_server.updateRegistry(m_strExecutable) == platform::FileUpdate::NotOurs)
+            notOurs << m_server.activationFilePath();
+        QString typeLibrary;
+        if (registerTypeLib(LIBID_Brewdeck, &typeLibrary) == platform::FileUpdate::NotOurs)
+            notOurs << typeLibrary;
+        if (cmdInfo.m_nShellCommand == CCommandLineInfo::AppRegister)
+            reportLeftAlone(notOurs);
     }
 
     if (!ProcessShellCommand(cmdInfo))

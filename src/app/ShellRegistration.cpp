@@ -32,17 +32,6 @@ QByteArray documentIcon()
     return resourceBytes(res::iconResourcePath(IDR_BREWDECK_DOCUMENT_ICON));
 }
 
-bool carriesMarker(const QByteArray &content)
-{
-    return content.contains(registrationMarker().toUtf8());
-}
-
-// An icon is ours when it is our drawing; icons carry no marker.
-bool isDrawing(const QByteArray &content, const QByteArray &drawing)
-{
-    return !drawing.isEmpty() && content == drawing;
-}
-
 } // namespace
 
 FileTypeNames fileTypeNames(const fw::SingleDocTemplate &docTemplate)
@@ -61,6 +50,29 @@ FileTypeNames fileTypeNames(const fw::SingleDocTemplate &docTemplate)
 QString registrationMarker()
 {
     return QStringLiteral("Registered for this user by Brewdeck; \"brewdeck -Unregister\" removes it.");
+}
+
+bool carriesMarker(const QByteArray &content)
+{
+    return content.contains(registrationMarker().toUtf8());
+}
+
+QByteArray withMarker(const QByteArray &xml)
+{
+    const QByteArray comment = "<!-- " + registrationMarker().toUtf8() + " -->\n";
+    qsizetype at = 0;
+    if (xml.startsWith("<?xml")) {
+        const qsizetype end = xml.indexOf("?>");
+        at = end < 0 ? 0 : end + 2;
+        if (at > 0 && at < xml.size() && xml.at(at) == '\n')
+            ++at;
+    }
+    return QByteArray(xml).insert(at, comment);
+}
+
+bool isMarkedCopyOf(const QByteArray &content, const QByteArray &xml)
+{
+    return carriesMarker(content) || (!xml.isEmpty() && content == xml);
 }
 
 QByteArray fillTemplate(QByteArray text, const QList<QPair<QString, QString>> &values)
@@ -92,13 +104,23 @@ QString documentIconPath(const FileTypeNames &names)
         + QStringLiteral(".svg");
 }
 
-void registerShellFileTypes(const fw::SingleDocTemplate &docTemplate, const QString &executable)
+QStringList registerShellFileTypes(const fw::SingleDocTemplate &docTemplate, const QString &executable)
 {
     const FileTypeNames names = fileTypeNames(docTemplate);
+    QStringList leftAlone;
+    auto write = [&](const QString &path, const QByteArray &content, const platform::OwnershipTest &isOurs) {
+        const platform::FileUpdate update = platform::writeOwnFile(path, content, isOurs);
+        if (update == platform::FileUpdate::NotOurs)
+            leftAlone << path;
+        return update;
+    };
 
     // Icons first: the MIME type and the desktop entry name them.
-    platform::writeFileIfChanged(appIconPath(), appIcon());
-    platform::writeFileIfChanged(documentIconPath(names), documentIcon());
+    const QByteArray app = appIcon();
+    write(appIconPath(), withMarker(app), [&](const QByteArray &content) { return isMarkedCopyOf(content, app); });
+    const QByteArray document = documentIcon();
+    write(documentIconPath(names), withMarker(document),
+          [&](const QByteArray &content) { return isMarkedCopyOf(content, document); });
 
     // Another program's claim on the extension wins; our type then exists
     // without a glob, and its files open with whatever the other type says.
@@ -111,7 +133,12 @@ void registerShellFileTypes(const fw::SingleDocTemplate &docTemplate, const QStr
                                              {QStringLiteral("TYPE_NAME"), names.typeName.toHtmlEscaped()},
                                              {QStringLiteral("DOCUMENT_ICON"), names.documentIcon.toHtmlEscaped()},
                                              {QStringLiteral("GLOBS"), globs}});
-    if (platform::writeFileIfChanged(mimePackagePath(), package) == platform::FileUpdate::Written)
+    // The databases are rebuilt after our change, and again when a rebuild
+    // that an earlier start began never finished.
+    const platform::FileUpdate packageUpdate = write(mimePackagePath(), package, carriesMarker);
+    if (packageUpdate == platform::FileUpdate::Written
+        || (packageUpdate == platform::FileUpdate::Unchanged
+            && platform::mimeDatabaseIsStale(platform::xdgDataHome() + QStringLiteral("/mime"))))
         platform::refreshMimeDatabase();
 
     const QByteArray entry = fillTemplate(res::desktopEntryTemplate(),
@@ -121,8 +148,11 @@ void registerShellFileTypes(const fw::SingleDocTemplate &docTemplate, const QStr
                                            {QStringLiteral("EXEC"), platform::desktopExecArgument(executable)},
                                            {QStringLiteral("MIME_TYPE"), names.mimeType},
                                            {QStringLiteral("VERSION"), QStringLiteral(BREWDECK_VERSION)}});
-    if (platform::writeFileIfChanged(desktopEntryPath(), entry) == platform::FileUpdate::Written)
+    const platform::FileUpdate entryUpdate = write(desktopEntryPath(), entry, carriesMarker);
+    if (entryUpdate == platform::FileUpdate::Written
+        || (entryUpdate == platform::FileUpdate::Unchanged && platform::desktopDatabaseIsStale(desktopEntryPath())))
         platform::refreshDesktopDatabase();
+    return leftAlone;
 }
 
 void unregisterShellFileTypes(const fw::SingleDocTemplate &docTemplate)
@@ -133,10 +163,10 @@ void unregisterShellFileTypes(const fw::SingleDocTemplate &docTemplate)
     if (platform::removeFileIf(mimePackagePath(), carriesMarker))
         platform::refreshMimeDatabase();
     const QByteArray app = appIcon();
-    platform::removeFileIf(appIconPath(), [&](const QByteArray &content) { return isDrawing(content, app); });
+    platform::removeFileIf(appIconPath(), [&](const QByteArray &content) { return isMarkedCopyOf(content, app); });
     const QByteArray document = documentIcon();
     platform::removeFileIf(documentIconPath(names),
-                           [&](const QByteArray &content) { return isDrawing(content, document); });
+                           [&](const QByteArray &content) { return isMarkedCopyOf(content, document); });
 }
 
 } // namespace shellreg

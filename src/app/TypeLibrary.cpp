@@ -3,6 +3,7 @@
 #include "AutomationIds.h"
 #include "DesktopRegistration.h"
 #include "RegistrationResources.h"
+#include "ShellRegistration.h"
 #include "XdgDirs.h"
 
 #include <QXmlStreamReader>
@@ -60,24 +61,30 @@ QString typeLibraryPath(const QString &interfaceName)
     return platform::xdgDataHome() + QStringLiteral("/dbus-1/interfaces/") + interfaceName + QStringLiteral(".xml");
 }
 
-bool registerTypeLib(const QUuid &libraryId)
+platform::FileUpdate registerTypeLib(const QUuid &libraryId, QString *path)
 {
     const QByteArray description = res::documentInterfaceDescription();
     const std::optional<TypeLibraryInfo> info = describeTypeLibrary(description);
     if (!info || info->libraryId != libraryId)
-        return false;
-    return platform::writeFileIfChanged(typeLibraryPath(info->interfaceName), description)
-        != platform::FileUpdate::Failed;
+        return platform::FileUpdate::Failed;
+    const QString target = typeLibraryPath(info->interfaceName);
+    if (path)
+        *path = target;
+    return platform::writeOwnFile(target, shellreg::withMarker(description), [&](const QByteArray &content) {
+        return shellreg::isMarkedCopyOf(content, description);
+    });
 }
 
 bool unregisterTypeLib(const QUuid &libraryId, int major, int minor)
 {
-    const std::optional<TypeLibraryInfo> carried = describeTypeLibrary(res::documentInterfaceDescription());
+    const QByteArray description = res::documentInterfaceDescription();
+    const std::optional<TypeLibraryInfo> carried = describeTypeLibrary(description);
     if (!carried)
         return false;
     const QString version = QStringLiteral("%1.%2").arg(major).arg(minor);
     return platform::removeFileIf(typeLibraryPath(carried->interfaceName), [&](const QByteArray &content) {
         const std::optional<TypeLibraryInfo> registered = describeTypeLibrary(content);
-        return registered && registered->libraryId == libraryId && registered->libraryVersion == version;
+        return shellreg::isMarkedCopyOf(content, description) && registered && registered->libraryId == libraryId
+            && registered->libraryVersion == version;
     });
 }

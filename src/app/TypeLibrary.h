@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DesktopRegistration.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUuid>
@@ -33,9 +35,10 @@ bool startAutomationRuntime();
 // Where the description of the interface is registered.
 QString typeLibraryPath(const QString &interfaceName);
 
-// Registers the description the executable carries, when it declares
-// libraryId; written only when it changed.
-bool registerTypeLib(const QUuid &libraryId);
+// Registers the description the executable carries (with our marker), when
+// it declares libraryId; written only when it changed, and never over another
+// program's description. PATH, when given, receives where it belongs.
+platform::FileUpdate registerTypeLib(const QUuid &libraryId, QString *path = nullptr);
 
 // Removes the registered description of libraryId at version major.minor, and
 // never a description of another library.

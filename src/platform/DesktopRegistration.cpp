@@ -7,87 +7,153 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QXmlStreamReader>
 
+#include <cerrno>
 #include <cstdlib>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// The database tools finish in well under a second; a hung one must not hold
-// up start-up for ever.
-constexpr int kToolTimeoutMs = 30000;
+// Our registration files are a few kilobytes; anything far larger at our
+// path is not ours, and is not read into memory.
+constexpr qint64 kMaxOwnFileSize = 1 << 20;
+// The system's MIME package is a few megabytes; its cache far less.
+constexpr qint64 kMaxMimeFileSize = 64 << 20;
 
-bool runTool(const QString &program, const QStringList &arguments)
+struct ExistingFile
+{
+    enum Kind { Missing, Regular, Other } kind = Missing;
+    QByteArray content;
+};
+
+// What is at the path. Opened without blocking, so a named pipe or a device
+// is seen, never read; a last symbolic link is followed only when asked (a
+// link at one of our own paths is not ours).
+ExistingFile readExisting(const QString &path, qint64 maxSize = kMaxOwnFileSize, bool followLink = false)
+{
+    ExistingFile existing;
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        existing.kind = errno == ENOENT ? ExistingFile::Missing : ExistingFile::Other;
+        return existing;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxSize) {
+        ::close(fd);
+        existing.kind = ExistingFile::Other;
+        return existing;
+    }
+    existing.kind = ExistingFile::Regular;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            existing.content.append(buffer, got);
+            if (existing.content.size() > maxSize) {
+                existing.kind = ExistingFile::Other;
+                break;
+            }
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            existing.kind = ExistingFile::Other;
+            break;
+        }
+    }
+    ::close(fd);
+    return existing;
+}
+
+// Started in a session of its own and handed to init at once (a double
+// fork), so start-up never waits for it and no zombie is left behind.
+bool startToolDetached(const QString &program, const QStringList &arguments)
 {
     QProcess tool;
-    tool.setProcessChannelMode(QProcess::MergedChannels);
-    tool.start(program, arguments);
-    if (!tool.waitForStarted())
-        return false;
-    if (!tool.waitForFinished(kToolTimeoutMs)) {
-        tool.kill();
-        tool.waitForFinished();
-        return false;
-    }
-    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    tool.setProgram(program);
+    tool.setArguments(arguments);
+    tool.setStandardInputFile(QProcess::nullDevice());
+    tool.setStandardOutputFile(QProcess::nullDevice());
+    tool.setStandardErrorFile(QProcess::nullDevice());
+    return tool.startDetached();
 }
 
-QChar asciiLower(QChar c)
+// One rebuild of a folder at a time (flock on the folder), each reading the
+// folder as it is when its turn comes: a rebuild that an earlier run started
+// can then never finish last with an outdated view. The wait is bounded, so a
+// hung tool does not gather waiters for ever.
+bool startRefreshDetached(const QString &tool, const QString &folder)
 {
-    return c >= QLatin1Char('A') && c <= QLatin1Char('Z') ? QChar(c.unicode() + 32) : c;
+    // Without the tool there is nothing to start, not even flock.
+    if (QStandardPaths::findExecutable(tool).isEmpty())
+        return false;
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    // flock would make a plain file of a missing folder.
+    if (flock.isEmpty() || !QFileInfo(folder).isDir())
+        return startToolDetached(tool, {folder});
+    return startToolDetached(flock, {QStringLiteral("-w"), QStringLiteral("120"), folder, tool, folder});
 }
 
-// Globs are matched without regard to case, but only ASCII letters fold, as
-// shared-mime-info does.
-bool sameGlob(const QString &a, const QString &b)
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// Globs are matched without regard to case unless marked case-sensitive,
+// but only ASCII letters fold, as shared-mime-info does.
+bool sameGlob(QByteArrayView a, QByteArrayView b, bool caseSensitive)
 {
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        if (asciiLower(a.at(i)) != asciiLower(b.at(i)))
+        if (caseSensitive ? a[i] != b[i] : asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     }
     return true;
 }
 
-// "weight:type:pattern[:flags]" lines of a compiled globs2 file.
-void claimsInGlobs2(const QString &path, const QString &pattern, QStringList &types)
+bool newer(const struct timespec &a, const struct timespec &b)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        const QStringList fields = line.split(QLatin1Char(':'));
-        if (fields.size() >= 3 && sameGlob(fields.at(2), pattern))
-            types << fields.at(1);
-    }
+    return a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec > b.tv_nsec);
 }
 
-// The <glob> elements of a MIME package, by the type that they belong to.
-void claimsInPackage(const QString &path, const QString &pattern, QStringList &types)
+// The packages of MIMEDIR/packages that MIMEDIR/globs2 is older than (all of
+// them when there is no globs2). Lists the folder and reads the files' times.
+QStringList packagesNewerThanDatabase(const QString &mimeDir)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QXmlStreamReader xml(&file);
-    QString currentType;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            if (xml.name() == QLatin1String("mime-type"))
-                currentType = xml.attributes().value(QLatin1String("type")).toString();
-            else if (xml.name() == QLatin1String("glob") && !currentType.isEmpty()
-                     && sameGlob(xml.attributes().value(QLatin1String("pattern")).toString(), pattern))
-                types << currentType;
-        } else if (xml.isEndElement() && xml.name() == QLatin1String("mime-type")) {
-            currentType.clear();
-        }
+    QStringList packages;
+    const QString folder = mimeDir + QStringLiteral("/packages");
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return packages;
+    struct stat globs {};
+    const bool compiled = ::stat(QFile::encodeName(mimeDir + QStringLiteral("/globs2")).constData(), &globs) == 0;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (name.startsWith('.') || !name.endsWith(".xml"))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)
+            && (!compiled || newer(st.st_mtim, globs.st_mtim)))
+            packages << folder + QLatin1Char('/') + QFile::decodeName(entry->d_name);
     }
+    ::closedir(dir);
+    packages.sort();
+    return packages;
+}
+
+QByteArray readMimeFile(const QString &path)
+{
+    const ExistingFile file = readExisting(path, kMaxMimeFileSize, true);
+    return file.kind == ExistingFile::Regular ? file.content : QByteArray();
 }
 
 QString escapeKeyFileString(const QString &value)
@@ -110,13 +176,16 @@ QString escapeKeyFileString(const QString &value)
 
 } // namespace
 
-FileUpdate writeFileIfChanged(const QString &path, const QByteArray &content)
+FileUpdate writeOwnFile(const QString &path, const QByteArray &content, const OwnershipTest &isOurs)
 {
-    {
-        QFile existing(path);
-        if (existing.open(QIODevice::ReadOnly) && existing.size() == content.size()
-            && existing.readAll() == content)
+    const ExistingFile existing = readExisting(path);
+    if (existing.kind == ExistingFile::Other)
+        return FileUpdate::NotOurs;
+    if (existing.kind == ExistingFile::Regular) {
+        if (existing.content == content)
             return FileUpdate::Unchanged;
+        if (!isOurs(existing.content))
+            return FileUpdate::NotOurs;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return FileUpdate::Failed;
@@ -130,14 +199,10 @@ FileUpdate writeFileIfChanged(const QString &path, const QByteArray &content)
     return file.commit() ? FileUpdate::Written : FileUpdate::Failed;
 }
 
-bool removeFileIf(const QString &path, const std::function<bool(const QByteArray &)> &isOurs)
+bool removeFileIf(const QString &path, const OwnershipTest &isOurs)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray content = file.readAll();
-    file.close();
-    return isOurs(content) && file.remove();
+    const ExistingFile existing = readExisting(path);
+    return existing.kind == ExistingFile::Regular && isOurs(existing.content) && QFile::remove(path);
 }
 
 QStringList xdgDataDirs()
@@ -152,33 +217,104 @@ QStringList xdgDataDirs()
     return dirs;
 }
 
+QStringList globs2Claims(const QByteArray &globs2, const QString &pattern)
+{
+    // Compared as bytes: the cache is UTF-8, and only the matching lines'
+    // types are decoded.
+    const QByteArray wanted = pattern.toUtf8();
+    QStringList types;
+    qsizetype start = 0;
+    while (start < globs2.size()) {
+        qsizetype end = globs2.indexOf('\n', start);
+        if (end < 0)
+            end = globs2.size();
+        const QByteArrayView line = QByteArrayView(globs2).sliced(start, end - start).trimmed();
+        start = end + 1;
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const qsizetype typeStart = line.indexOf(':') + 1;
+        if (typeStart <= 0)
+            continue;
+        const qsizetype patternStart = line.indexOf(':', typeStart) + 1;
+        if (patternStart <= 0)
+            continue;
+        qsizetype patternEnd = line.indexOf(':', patternStart);
+        const QByteArrayView flags = patternEnd < 0 ? QByteArrayView() : line.sliced(patternEnd + 1);
+        if (patternEnd < 0)
+            patternEnd = line.size();
+        const bool caseSensitive = flags.toByteArray().split(',').contains("cs");
+        if (sameGlob(line.sliced(patternStart, patternEnd - patternStart), wanted, caseSensitive))
+            types << QString::fromUtf8(line.sliced(typeStart, patternStart - 1 - typeStart));
+    }
+    return types;
+}
+
+QStringList mimePackageClaims(const QByteArray &package, const QString &pattern)
+{
+    const QByteArray wanted = pattern.toUtf8();
+    QStringList types;
+    QXmlStreamReader xml(package);
+    QString currentType;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            if (xml.name() == QLatin1String("mime-type")) {
+                currentType = attributes.value(QLatin1String("type")).toString();
+            } else if (xml.name() == QLatin1String("glob") && !currentType.isEmpty()) {
+                const bool caseSensitive = attributes.value(QLatin1String("case-sensitive")) == QLatin1String("true");
+                if (sameGlob(attributes.value(QLatin1String("pattern")).toUtf8(), wanted, caseSensitive))
+                    types << currentType;
+            }
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("mime-type")) {
+            currentType.clear();
+        }
+    }
+    return types;
+}
+
+bool mimeDatabaseIsStale(const QString &mimeDir)
+{
+    return !packagesNewerThanDatabase(mimeDir).isEmpty();
+}
+
 QStringList mimeTypesClaimingGlob(const QString &pattern, const QString &except)
 {
     QStringList types;
     const QStringList dataDirs = QStringList{xdgDataHome()} + xdgDataDirs();
     for (const QString &dataDir : dataDirs) {
         const QString mimeDir = dataDir + QStringLiteral("/mime");
-        claimsInGlobs2(mimeDir + QStringLiteral("/globs2"), pattern, types);
+        types << globs2Claims(readMimeFile(mimeDir + QStringLiteral("/globs2")), pattern);
         // A package that nobody has compiled yet still claims its globs: the
         // next database update anywhere makes them count.
-        const QDir packages(mimeDir + QStringLiteral("/packages"));
-        const QStringList files = packages.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
-        for (const QString &file : files)
-            claimsInPackage(packages.filePath(file), pattern, types);
+        const QStringList uncompiled = packagesNewerThanDatabase(mimeDir);
+        for (const QString &package : uncompiled)
+            types << mimePackageClaims(readMimeFile(package), pattern);
     }
     types.removeAll(except);
     types.removeDuplicates();
     return types;
 }
 
+bool desktopDatabaseIsStale(const QString &entryPath)
+{
+    struct stat entry {};
+    struct stat cache {};
+    const QString cachePath = QFileInfo(entryPath).absolutePath() + QStringLiteral("/mimeinfo.cache");
+    if (::stat(QFile::encodeName(entryPath).constData(), &entry) != 0)
+        return false;
+    return ::stat(QFile::encodeName(cachePath).constData(), &cache) != 0 || newer(entry.st_mtim, cache.st_mtim);
+}
+
 bool refreshMimeDatabase()
 {
-    return runTool(QStringLiteral("update-mime-database"), {xdgDataHome() + QStringLiteral("/mime")});
+    return startRefreshDetached(QStringLiteral("update-mime-database"), xdgDataHome() + QStringLiteral("/mime"));
 }
 
 bool refreshDesktopDatabase()
 {
-    return runTool(QStringLiteral("update-desktop-database"), {xdgDataHome() + QStringLiteral("/applications")});
+    return startRefreshDetached(QStringLiteral("update-desktop-database"),
+                                xdgDataHome() + QStringLiteral("/applications"));
 }
 
 QString desktopExecArgument(const QString &argument)

@@ -1,9 +1,11 @@
+#include "BlockingRefreshTools.h"
 #include "ProgramUnderX.h"
 #include "TestSupport.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
@@ -128,6 +130,7 @@ private slots:
     void automationRunWinsOverUnregister();
     void automationRunWithoutBusReportsAndFails_data();
     void automationRunWithoutBusReportsAndFails();
+    void activationDoesNotWaitForTheDesktopDatabases();
 
 private:
     // The instance that answered a CreateInstance; fails the test when the
@@ -376,6 +379,45 @@ void TestActivation::automationRunWithoutBusReportsAndFails()
     QVERIFY2(text.contains(kOleFailed), qPrintable(text));
     QVERIFY(program.waitForExit());
     QVERIFY(program.exitCode() != 0);
+}
+
+// Sets variables in the environment of the programs that the bus starts.
+static bool setActivationEnvironment(const QMap<QString, QString> &variables)
+{
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
+    message << QVariant::fromValue(variables);
+    return QDBusConnection::sessionBus().call(message).type() == QDBusMessage::ReplyMessage;
+}
+
+void TestActivation::activationDoesNotWaitForTheDesktopDatabases()
+{
+    // Our MIME package and desktop entry gone, so the instance that the bus
+    // starts writes them again and has both databases rebuilt, by tools that
+    // block for a minute: far beyond the bus's wait for an activation.
+    testsupport::BlockingRefreshTools tools;
+    QVERIFY(tools.isValid());
+    QVERIFY(setActivationEnvironment({{QStringLiteral("PATH"), tools.path()}}));
+    for (const char *file : {"mime/packages/brewdeck.xml", "applications/brewdeck.desktop"})
+        QVERIFY(QFile::remove(dataFile(QLatin1String(file))));
+
+    Client client(QStringLiteral("client beside blocking tools"));
+    const QDBusMessage reply = client.createInstance();
+    QVERIFY(setActivationEnvironment({{QStringLiteral("PATH"), qEnvironmentVariable("PATH")}}));
+    const Instance instance = instanceOf(reply);
+    QVERIFY2(instance.pid > 0, "the activated instance did not answer its client");
+    QVERIFY(QFileInfo::exists(dataFile(QStringLiteral("mime/packages/brewdeck.xml"))));
+
+    QTRY_COMPARE_WITH_TIMEOUT(tools.started().size(), 2, 20000);
+    for (qint64 tool : tools.started()) {
+        QVERIFY2(testsupport::BlockingRefreshTools::isBlocking(tool), "a stand-in ended before the client's answer");
+        QVERIFY(testsupport::BlockingRefreshTools::parentOf(tool) != instance.pid);
+    }
+    QCOMPARE(testsupport::BlockingRefreshTools::zombieChildrenOf(instance.pid), QList<qint64>());
+    client.leave();
+    verifyEnds(instance);
 }
 
 QTEST_MAIN(TestActivation)

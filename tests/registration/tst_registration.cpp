@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using testsupport::ProgramUnderX;
 
 namespace {
@@ -62,6 +64,40 @@ QStringList typesForGlob(const QString &mimeFolder, const QString &glob)
     return types;
 }
 
+// The marker comment that registration puts into the XML files it writes.
+const QByteArray kMarkerComment =
+    "<!-- Registered for this user by Brewdeck; \"brewdeck -Unregister\" removes it. -->\n";
+
+// A registered copy of one of our XML resources: the resource with the
+// marker comment after its XML declaration (or first).
+QByteArray markedCopy(const QByteArray &xml)
+{
+    QByteArray copy = xml;
+    const qsizetype at = xml.startsWith("<?xml") ? xml.indexOf('\n') + 1 : 0;
+    return copy.insert(at, kMarkerComment);
+}
+
+// The desktop database tools that a start or an unregister run left running
+// in the background on this data folder.
+QList<qint64> refreshesRunningOn(const QString &dataHome)
+{
+    QList<qint64> pids;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        const QList<QByteArray> arguments =
+            testsupport::readFile(QStringLiteral("/proc/%1/cmdline").arg(entry)).split('\0');
+        for (const QByteArray &argument : arguments) {
+            if (argument.startsWith(QFile::encodeName(dataHome + QLatin1Char('/'))))
+                pids << pid;
+        }
+    }
+    return pids;
+}
+
 const char kForeignPackage[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
     "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
@@ -75,7 +111,8 @@ const char kForeignPackage[] =
 
 // Registration at start-up, "-Register" and its forms, "-Unregister" and its
 // forms, each with a fresh sandboxed home, checked through the files written
-// and the desktop tools that read them.
+// and the desktop tools that read them; other programs' files at our paths;
+// and, under strace, what a start with nothing to register does.
 class TestRegistration : public QObject
 {
     Q_OBJECT
@@ -98,6 +135,10 @@ private slots:
     void unregisterRemovesExactlyOurs_data();
     void unregisterRemovesExactlyOurs();
     void unregisterNeverRemovesAnotherProgramsFiles();
+    void foreignFilesAtOurPathsAreLeftAlone_data();
+    void foreignFilesAtOurPathsAreLeftAlone();
+    void startWithNothingToRegisterDoesNoWork_data();
+    void startWithNothingToRegisterDoesNoWork();
 
 private:
     QString data(const QString &relative) const { return m_home->dataHome() + QLatin1Char('/') + relative; }
@@ -110,6 +151,11 @@ private:
     void runProgram(const QStringList &arguments, const QString &exe = executable());
     void verifyRegistered(const QString &exe);
     void unregisterAndReadMessage(const QStringList &arguments);
+    // A "-Register" run without a window; its standard error.
+    QString registerRun(const QStringList &arguments = {QStringLiteral("-Register")});
+    // Waits until the database rebuilds that the program started in the
+    // background have ended.
+    void waitForRefreshes();
 
     std::unique_ptr<testsupport::SandboxedHome> m_home;
 };
@@ -144,8 +190,30 @@ void TestRegistration::runProgram(const QStringList &arguments, const QString &e
     QCOMPARE(program.exitCode(), 0);
 }
 
+QString TestRegistration::registerRun(const QStringList &arguments)
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(executable(), arguments);
+    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit || program.exitCode() != 0) {
+        program.kill();
+        program.waitForFinished();
+        qWarning("the register run failed or hung");
+        return QStringLiteral("(failed)");
+    }
+    return QString::fromUtf8(program.readAllStandardError());
+}
+
+void TestRegistration::waitForRefreshes()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(refreshesRunningOn(m_home->dataHome()).isEmpty(), 60000);
+}
+
 void TestRegistration::verifyRegistered(const QString &exe)
 {
+    waitForRefreshes();
     // The desktop entry: valid, opening one file with this executable.
     const std::optional<QString> validation =
         runTool(QStringLiteral("desktop-file-validate"), {data(kDesktopEntry)});
@@ -166,8 +234,9 @@ void TestRegistration::verifyRegistered(const QString &exe)
     QVERIFY(package.contains("<glob pattern=\"*.bdk\"/>"));
     QCOMPARE(typesForGlob(data(QStringLiteral("mime")), QStringLiteral("*.bdk")), QStringList{kMimeType});
 
-    QCOMPARE(testsupport::readFile(data(kAppIcon)), resource(QStringLiteral("icons/brewdeck.svg")));
-    QCOMPARE(testsupport::readFile(data(kDocumentIcon)), resource(QStringLiteral("icons/brewdeck-document.svg")));
+    QCOMPARE(testsupport::readFile(data(kAppIcon)), markedCopy(resource(QStringLiteral("icons/brewdeck.svg"))));
+    QCOMPARE(testsupport::readFile(data(kDocumentIcon)),
+             markedCopy(resource(QStringLiteral("icons/brewdeck-document.svg"))));
 
     // The automation class: the bus starts this executable with -Embedding.
     const QString activation = QString::fromUtf8(testsupport::readFile(data(kActivationFile)));
@@ -177,7 +246,7 @@ void TestRegistration::verifyRegistered(const QString &exe)
     // The type library is the description the program carries, with the
     // identifiers that every registration ever made refers to.
     const QByteArray description = testsupport::readFile(data(kInterfaceFile));
-    QCOMPARE(description, resource(QStringLiteral("dbus/Brewdeck.IBrewdeck.xml")));
+    QCOMPARE(description, markedCopy(resource(QStringLiteral("dbus/Brewdeck.IBrewdeck.xml"))));
     QVERIFY(description.contains("<interface name=\"Brewdeck.IBrewdeck\">"));
     QVERIFY(description.contains("\"Brewdeck.TypeLibrary.Id\" value=\"{D9B135CE-01B7-4E87-9F71-D4BA85AF129A}\""));
     QVERIFY(description.contains("\"Brewdeck.Interface.Id\" value=\"{4D35AF0C-EC6E-4031-9D54-4F6C61CEB3B7}\""));
@@ -217,6 +286,7 @@ void TestRegistration::perUserFormsWriteTheSame()
 {
     QFETCH(QString, perUserSwitch);
     runProgram({QStringLiteral("-Register")});
+    waitForRefreshes();
     const auto registered = testsupport::snapshotFiles(m_home->dataHome());
     QVERIFY(registered.contains(kActivationFile));
 
@@ -224,6 +294,7 @@ void TestRegistration::perUserFormsWriteTheSame()
     m_home.reset();
     m_home = std::make_unique<testsupport::SandboxedHome>();
     runProgram({perUserSwitch});
+    waitForRefreshes();
     QCOMPARE(testsupport::snapshotFiles(m_home->dataHome()), registered);
     QVERIFY(!QFileInfo::exists(settingsFile()));
 }
@@ -239,11 +310,13 @@ void TestRegistration::secondStartWritesNothing()
 {
     QFETCH(QStringList, arguments);
     runProgram(arguments);
+    waitForRefreshes();
     testsupport::ageFiles(m_home->dataHome());
     const auto before = testsupport::fileStamps(m_home->dataHome());
     QVERIFY(before.contains(kMimePackage) && before.contains(QStringLiteral("mime/mime.cache")));
 
     runProgram(arguments);
+    QCOMPARE(refreshesRunningOn(m_home->dataHome()), QList<qint64>());
     QCOMPARE(testsupport::fileStamps(m_home->dataHome()), before);
 }
 
@@ -269,6 +342,7 @@ void TestRegistration::desktopOpensDocumentsWithTheProgram()
         QVERIFY(QFile::copy(executable(), exe));
     }
     runProgram({QStringLiteral("-Register")}, exe);
+    waitForRefreshes();
 
     // GLib calls every empty file text/plain whatever its name, so the
     // document holds something; any readable file opens.
@@ -301,22 +375,31 @@ void TestRegistration::desktopOpensDocumentsWithTheProgram()
 
 void TestRegistration::foreignClaimOnTheExtensionIsLeftAlone_data()
 {
-    QTest::addColumn<bool>("inSystemFolder");
-    QTest::newRow("package in the user's data folder") << false;
-    QTest::newRow("compiled database of a system data folder") << true;
+    QTest::addColumn<QString>("where");
+    QTest::newRow("package in the user's data folder") << QStringLiteral("user");
+    QTest::newRow("compiled database of a system data folder") << QStringLiteral("compiled");
+    // No database knows it yet; the package is a link, as packages often are.
+    QTest::newRow("uncompiled package linked into a system data folder") << QStringLiteral("linked");
 }
 
 void TestRegistration::foreignClaimOnTheExtensionIsLeftAlone()
 {
-    QFETCH(bool, inSystemFolder);
+    QFETCH(QString, where);
+    const bool inSystemFolder = where != QLatin1String("user");
     QTemporaryDir system;
     QString foreignPackage = data(QStringLiteral("mime/packages/other-bdk.xml"));
-    if (inSystemFolder) {
+    if (where == QLatin1String("compiled")) {
         foreignPackage = system.filePath(QStringLiteral("mime/packages/other-bdk.xml"));
         QVERIFY(testsupport::writeFile(foreignPackage, kForeignPackage));
         QVERIFY(runTool(QStringLiteral("update-mime-database"), {system.filePath(QStringLiteral("mime"))}));
         // Only the compiled database is left to tell of the claim.
         QVERIFY(QFile::remove(foreignPackage));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path() + QStringLiteral(":/usr/share")));
+    } else if (where == QLatin1String("linked")) {
+        const QString target = system.filePath(QStringLiteral("elsewhere/other-bdk.xml"));
+        QVERIFY(testsupport::writeFile(target, kForeignPackage));
+        QVERIFY(QDir().mkpath(system.filePath(QStringLiteral("mime/packages"))));
+        QVERIFY(QFile::link(target, system.filePath(QStringLiteral("mime/packages/other-bdk.xml"))));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path() + QStringLiteral(":/usr/share")));
     } else {
         QVERIFY(testsupport::writeFile(foreignPackage, kForeignPackage));
@@ -325,6 +408,7 @@ void TestRegistration::foreignClaimOnTheExtensionIsLeftAlone()
     const auto systemBefore = testsupport::fileStamps(system.path());
 
     runProgram({QStringLiteral("-Register")});
+    waitForRefreshes();
     const QByteArray package = testsupport::readFile(data(kMimePackage));
     QVERIFY(package.contains("<mime-type type=\"application/x-brewdeck-document\">"));
     QVERIFY2(!package.contains("<glob"), package.constData());
@@ -336,6 +420,7 @@ void TestRegistration::foreignClaimOnTheExtensionIsLeftAlone()
     QCOMPARE(testsupport::fileStamps(system.path()), systemBefore);
 
     unregisterAndReadMessage({QStringLiteral("-Unregister")});
+    waitForRefreshes();
     QVERIFY(!QFileInfo::exists(data(kMimePackage)));
     if (!inSystemFolder)
         QCOMPARE(testsupport::readFile(foreignPackage), QByteArray(kForeignPackage));
@@ -380,6 +465,7 @@ void TestRegistration::unregisterRemovesExactlyOurs()
     QVERIFY(testsupport::writeFile(settingsFile(), "[Recent File List]\nFile1=/tmp/a.bdk\n"));
 
     unregisterAndReadMessage({unregisterSwitch});
+    waitForRefreshes();
     for (const QString &ours : {kDesktopEntry, kMimePackage, kAppIcon, kDocumentIcon, kActivationFile, kInterfaceFile})
         QVERIFY2(!QFileInfo::exists(data(ours)), qPrintable(ours));
     for (auto it = foreign.cbegin(); it != foreign.cend(); ++it)
@@ -408,6 +494,132 @@ void TestRegistration::unregisterNeverRemovesAnotherProgramsFiles()
     unregisterAndReadMessage({QStringLiteral("-Unregister")});
     for (auto it = foreign.cbegin(); it != foreign.cend(); ++it)
         QCOMPARE(testsupport::readFile(data(it.key())), it.value());
+}
+
+void TestRegistration::foreignFilesAtOurPathsAreLeftAlone_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("content"); // empty: a named pipe
+    QTest::newRow("desktop entry") << kDesktopEntry
+                                   << QByteArray("[Desktop Entry]\nType=Application\nName=Other\nExec=other %f\n");
+    QTest::newRow("MIME package") << kMimePackage
+                                  << QByteArray("<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/"
+                                                "standards/shared-mime-info\"><mime-type type=\"text/x-other\">"
+                                                "<glob pattern=\"*.other\"/></mime-type></mime-info>\n");
+    QTest::newRow("application icon") << kAppIcon << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n");
+    QTest::newRow("document icon") << kDocumentIcon << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n");
+    QTest::newRow("activation file") << kActivationFile
+                                     << QByteArray("[D-BUS Service]\nName=Brewdeck.Document\nExec=/opt/other -Embedding\n");
+    QTest::newRow("interface file") << kInterfaceFile
+                                    << QByteArray("<node><interface name=\"Brewdeck.IBrewdeck\"/></node>\n");
+    // Opening it for reading would block for ever.
+    QTest::newRow("named pipe at the desktop entry") << kDesktopEntry << QByteArray();
+}
+
+void TestRegistration::foreignFilesAtOurPathsAreLeftAlone()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, content);
+    if (content.isEmpty()) {
+        QVERIFY(QDir().mkpath(QFileInfo(data(path)).absolutePath()));
+        QCOMPARE(::mkfifo(QFile::encodeName(data(path)).constData(), 0600), 0);
+    } else {
+        QVERIFY(testsupport::writeFile(data(path), content));
+    }
+    auto unchanged = [&] {
+        struct stat info {};
+        if (::lstat(QFile::encodeName(data(path)).constData(), &info) != 0)
+            return false;
+        return content.isEmpty() ? S_ISFIFO(info.st_mode) : testsupport::readFile(data(path)) == content;
+    };
+
+    // The register run says which file it left, and writes all the others.
+    const QString errors = registerRun();
+    QVERIFY2(errors.contains(data(path)) && errors.contains(QStringLiteral("不是 Brewdeck 注册时写入的")),
+             qPrintable(errors));
+    QCOMPARE(errors.count(QStringLiteral("不是 Brewdeck 注册时写入的")), 1);
+    QVERIFY(unchanged());
+    for (const QString &ours : {kDesktopEntry, kMimePackage, kAppIcon, kDocumentIcon, kActivationFile, kInterfaceFile}) {
+        if (ours != path)
+            QVERIFY2(testsupport::readFile(data(ours)).contains("Registered for this user by Brewdeck"), qPrintable(ours));
+    }
+
+    // An ordinary start and an unregister run leave it too, while ours go.
+    runProgram({});
+    QVERIFY(unchanged());
+    unregisterAndReadMessage({QStringLiteral("-Unregister")});
+    waitForRefreshes();
+    QVERIFY(unchanged());
+    for (const QString &ours : {kDesktopEntry, kMimePackage, kAppIcon, kDocumentIcon, kActivationFile, kInterfaceFile}) {
+        if (ours != path)
+            QVERIFY2(!QFileInfo::exists(data(ours)), qPrintable(ours));
+    }
+}
+
+void TestRegistration::startWithNothingToRegisterDoesNoWork_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("ordinary start") << QStringList{};
+    QTest::newRow("-Register") << QStringList{QStringLiteral("-Register")};
+}
+
+void TestRegistration::startWithNothingToRegisterDoesNoWork()
+{
+    QFETCH(QStringList, arguments);
+    // A system data folder with an up-to-date database, beside the user's.
+    QTemporaryDir system;
+    QVERIFY(testsupport::writeFile(system.filePath(QStringLiteral("mime/packages/other.xml")), kForeignPackage));
+    QVERIFY(runTool(QStringLiteral("update-mime-database"), {system.filePath(QStringLiteral("mime"))}));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path() + QStringLiteral(":/usr/share")));
+    runProgram(arguments);
+    waitForRefreshes();
+
+    // The second start under strace: every process it makes, every file it
+    // opens, in every thread.
+    const QString trace = m_home->root() + QStringLiteral("/second-start.trace");
+    ProgramUnderX program(QStringLiteral("strace"));
+    QVERIFY(program.start(QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), trace,
+                                      QStringLiteral("-e"), QStringLiteral("trace=process,open,openat,openat2,creat"),
+                                      QStringLiteral("--"), executable()}
+                          + arguments));
+    if (arguments.isEmpty()) {
+        // The window belongs to the traced program, not to strace.
+        QString windows;
+        for (int attempt = 0; attempt < 300 && windows.isEmpty(); ++attempt) {
+            testsupport::xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                  QStringLiteral("^Brewdeck - Brewdeck$")},
+                                 &windows);
+            if (windows.isEmpty())
+                QTest::qWait(100);
+        }
+        QVERIFY2(!windows.isEmpty(), "no main window appeared");
+        QString pid;
+        QVERIFY(testsupport::xdotool({QStringLiteral("getwindowpid"), windows.section(QLatin1Char('\n'), 0, 0)}, &pid));
+        QVERIFY(pid.toLongLong() > 0);
+        QProcess::execute(QStringLiteral("kill"), {pid});
+        // strace ends the way its program did: by the signal.
+        program.waitForExit();
+    } else {
+        QVERIFY2(program.waitForExit(), "the traced program did not end");
+    }
+    QVERIFY(!program.isRunning());
+
+    // Our own package is one of the few files of ours that it reads.
+    const QByteArray ownPackage = QFile::encodeName(data(kMimePackage));
+    const QList<QByteArray> lines = testsupport::readFile(trace).split('\n');
+    QVERIFY2(lines.size() > 10, "strace recorded nothing");
+    int execs = 0;
+    for (const QByteArray &line : lines) {
+        if (line.contains(" execve(") && !line.contains("resumed>"))
+            ++execs;
+        // Threads are fine; a new process is not.
+        const bool newProcess = line.contains(" fork(") || line.contains(" vfork(")
+            || ((line.contains(" clone(") || line.contains(" clone3(")) && !line.contains("CLONE_THREAD"));
+        QVERIFY2(!newProcess, line.constData());
+        QVERIFY2(!line.contains("/mime/packages/") || line.contains("\"" + ownPackage + "\""), line.constData());
+    }
+    // strace's own start of the program.
+    QCOMPARE(execs, 1);
 }
 
 QTEST_MAIN(TestRegistration)

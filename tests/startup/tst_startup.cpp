@@ -1,3 +1,4 @@
+#include "BlockingRefreshTools.h"
 #include "ProgramUnderX.h"
 #include "TestSupport.h"
 
@@ -22,6 +23,7 @@ private slots:
     void captionAfterStart_data();
     void captionAfterStart();
     void recentFileListSurvivesRestart();
+    void windowDoesNotWaitForTheDesktopDatabases();
 
 private:
     QString windowName(const QString &window);
@@ -143,6 +145,30 @@ void TestStartup::recentFileListSurvivesRestart()
     QSettings store(settingsFile, QSettings::IniFormat);
     QCOMPARE(store.value(QStringLiteral("Recent File List/File1")).toString(), saved);
     QVERIFY(!store.contains(QStringLiteral("Recent File List/File2")));
+}
+
+void TestStartup::windowDoesNotWaitForTheDesktopDatabases()
+{
+    // A fresh data folder: this start writes every registration file, and so
+    // has both databases rebuilt, by tools that block for a minute.
+    testsupport::SandboxedHome fresh;
+    QVERIFY(fresh.isValid());
+    testsupport::BlockingRefreshTools tools;
+    QVERIFY(tools.isValid());
+
+    ProgramUnderX program(QStringLiteral(BREWDECK_EXECUTABLE));
+    program.setVariable(QStringLiteral("PATH"), tools.path());
+    QVERIFY(program.start({}));
+    const QString window = program.waitForWindow(QStringLiteral("Brewdeck"));
+    QVERIFY2(!window.isEmpty(), "no main window appeared while the database tools blocked");
+
+    QTRY_COMPARE_WITH_TIMEOUT(tools.started().size(), 2, 20000);
+    for (qint64 tool : tools.started()) {
+        QVERIFY2(testsupport::BlockingRefreshTools::isBlocking(tool), "a stand-in ended before the window showed");
+        // Handed away at once: never the program's child, so never its zombie.
+        QVERIFY(testsupport::BlockingRefreshTools::parentOf(tool) != program.processId());
+    }
+    QCOMPARE(testsupport::BlockingRefreshTools::zombieChildrenOf(program.processId()), QList<qint64>());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
