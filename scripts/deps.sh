@@ -6,7 +6,8 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libx11-dev
 tomcat10-common libtomcat10-java libeclipse-jdt-core-java openjdk-17-jdk-headless
 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei
-dbus dbus-x11 xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin curl iproute2 procps"
+dbus dbus-x11 xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin curl iproute2 procps
+clang-14 libclang-rt-14-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,52 @@
+#!/bin/sh
+# The sanitizer pass. Builds Brewdeck with AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-sanitize and runs the whole suite there
+# through test.sh (the same sandbox, X server and session bus), so the real
+# executable that the tests start is checked too. Then builds the fuzz
+# targets with clang in build-fuzz and runs each one for a bounded number of
+# inputs. Arguments go to the suite's ctest (e.g. -R cmdline).
+#
+# Any sanitizer report stops its process at once. Reports are also written
+# to files, because a test may not look at how a child it started ended;
+# every report fails the pass and is printed at the end.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+SANITIZE_DIR=${BREWDECK_SANITIZE_DIR:-"$ROOT/build-sanitize"}
+FUZZ_DIR=${BREWDECK_FUZZ_DIR:-"$ROOT/build-fuzz"}
+
+"$ROOT/scripts/deps.sh"
+
+REPORTS="$SANITIZE_DIR/sanitizer-reports"
+rm -rf "$REPORTS"
+mkdir -p "$REPORTS"
+
+# Leaks are checked, except those that sanitize-leaks.supp names: allocations
+# made inside other people's libraries and kept until exit on purpose.
+common="halt_on_error=1:abort_on_error=1:print_stacktrace=1:log_exe_name=1"
+export ASAN_OPTIONS="$common:detect_leaks=1:log_path=$REPORTS/asan"
+export UBSAN_OPTIONS="$common:log_path=$REPORTS/ubsan"
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/sanitize-leaks.supp:print_suppressions=0"
+# Instrumented code runs a few times slower; QtTest's own per-function limit
+# must not cut a slow but sound test short.
+export QTEST_FUNCTION_TIMEOUT=${QTEST_FUNCTION_TIMEOUT:-900000}
+
+status=0
+BREWDECK_BUILD_DIR="$SANITIZE_DIR" BREWDECK_CMAKE_ARGS="-DBREWDECK_SANITIZE=ON" \
+    "$ROOT/scripts/test.sh" "$@" || status=1
+
+# The fuzz targets report through libFuzzer on their own output.
+export ASAN_OPTIONS="$common:detect_leaks=1" UBSAN_OPTIONS="$common"
+if [ ! -f "$FUZZ_DIR/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++-14 -DBREWDECK_FUZZ=ON -DBUILD_TESTING=OFF
+fi
+cmake --build "$FUZZ_DIR" --target fuzzers -j "$(nproc)"
+ctest --test-dir "$FUZZ_DIR" --output-on-failure -j "$(nproc)" || status=1
+
+for report in "$REPORTS"/*; do
+    [ -e "$report" ] || continue
+    echo "brewdeck: sanitizer report $report:" >&2
+    cat "$report" >&2
+    status=1
+done
+exit $status
