@@ -41,7 +41,7 @@ if [ ! -f "$FUZZ_DIR/build.ninja" ]; then
         -DCMAKE_CXX_COMPILER=clang++-14 -DBREWDECK_FUZZ=ON -DBUILD_TESTING=OFF
 fi
 cmake --build "$FUZZ_DIR" --target fuzzers -j "$(nproc)"
-ctest --test-dir "$FUZZ_DIR" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$FUZZ_DIR/tests/fuzz" --output-on-failure -j "$(nproc)" || status=1
 
 for report in "$REPORTS"/*; do
     [ -e "$report" ] || continue

@@ -109,13 +109,13 @@ Outcome model(const std::vector<std::u16string> &arguments)
                 known->apply(o);
             continue;
         }
-        // A plain argument fills the first empty slot: the file, then the
+        // A plain argument fills the first empty field: the file, then the
         // printer, driver and port, but only while printing to a printer.
-        std::u16string *slots[] = {&o.file, &o.printer, &o.driver, &o.port};
+        std::u16string *fields[] = {&o.file, &o.printer, &o.driver, &o.port};
         const std::size_t usable = o.command == Command::PrintTo ? 4 : 1;
         for (std::size_t i = 0; i < usable; ++i) {
-            if (slots[i]->empty()) {
-                *slots[i] = argument;
+            if (fields[i]->empty()) {
+                *fields[i] = argument;
                 break;
             }
         }
