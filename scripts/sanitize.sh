@@ -39,7 +39,7 @@ BREWDECK_BUILD_DIR="$SANITIZE_DIR" BREWDECK_CMAKE_ARGS="-DBREWDECK_SANITIZE=ON" 
     --test-output-size-failed 10000000 "$@" || status=1
 if grep -q 'runtime error:' "$OUTPUT" 2>/dev/null; then
     echo "brewdeck: UndefinedBehaviorSanitizer reports in the suite's output ($OUTPUT):" >&2
-    grep 'runtime error:' "$OUTPUT" | sort | uniq -c >&2
+    grep 'runtime error:' "$OUTPUT" | sed 's/0x[0-9a-f]*/0x.../g' | sort | uniq -c >&2
     status=1
 fi
 
