@@ -49,8 +49,11 @@ if [ ! -f "$FUZZ_DIR/build.ninja" ]; then
     cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++-14 -DBREWDECK_FUZZ=ON -DBUILD_TESTING=OFF
 fi
-cmake --build "$FUZZ_DIR" --target fuzzers -j "$(nproc)"
-ctest --test-dir "$FUZZ_DIR/tests/fuzz" --output-on-failure -j "$(nproc)" || status=1
+if cmake --build "$FUZZ_DIR" --target fuzzers -j "$(nproc)"; then
+    ctest --test-dir "$FUZZ_DIR/tests/fuzz" --output-on-failure -j "$(nproc)" || status=1
+else
+    status=1
+fi
 
 for report in "$REPORTS"/*; do
     [ -e "$report" ] || continue
