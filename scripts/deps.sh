@@ -8,7 +8,7 @@ libtomcat9-java tomcat10-common libeclipse-jdt-core-java openjdk-17-jdk-headless
 libtaglibs-standard-impl-java libtaglibs-standard-spec-java
 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei qt6-translations-l10n
 dbus dbus-x11 xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin curl iproute2 procps
-appstream strace"
+appstream strace clang-14 libclang-rt-14-dev"
 
 missing=""
 for p in $PACKAGES; do
