@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandTarget.h"
+#include "DocumentView.h"
 
 #include <QWidget>
 
@@ -11,7 +12,7 @@ class FrameWindow;
 
 // A window that shows a document. It is the first target of every command the
 // frame routes, and is told of changes through onUpdate.
-class View : public QWidget, public CommandTarget
+class View : public QWidget, public CommandTarget, public DocumentView
 {
     Q_OBJECT
 
@@ -21,15 +22,16 @@ public:
 
     Document *document() const { return m_document; }
     // Set by the document when it adds or removes the view.
-    void setDocument(Document *document) { m_document = document; }
+    void setDocument(Document *document) override { m_document = document; }
 
     FrameWindow *parentFrame() const;
 
     // Called when a document has been set up (new or opened); by default an
     // update with no sender.
-    virtual void onInitialUpdate();
+    void onInitialUpdate() override;
     // Called by Document::updateAllViews.
     virtual void onUpdate(View *sender, long hint, QObject *hintObject);
+    void onDocumentUpdate(DocumentView *sender, long hint, QObject *hintObject) final;
 
 private:
     Document *m_document = nullptr;
