@@ -67,7 +67,8 @@ public:
     void addView(DocumentView *view);
     void removeView(DocumentView *view);
     QList<DocumentView *> views() const { return m_views; }
-    // Every view but the sender gets onUpdate; a null sender updates all.
+    // Every view but the sender is told (onDocumentUpdate); a null sender
+    // tells all.
     void updateAllViews(DocumentView *sender, long hint = 0, QObject *hintObject = nullptr);
 
 signals:

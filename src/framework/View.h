@@ -31,6 +31,7 @@ public:
     void onInitialUpdate() override;
     // Called by Document::updateAllViews.
     virtual void onUpdate(View *sender, long hint, QObject *hintObject);
+    // The document's notice, handed on to onUpdate.
     void onDocumentUpdate(DocumentView *sender, long hint, QObject *hintObject) final;
 
 private:
