@@ -67,7 +67,7 @@ const fw::DialogResource &dialogTemplate(int id)
     case IDD_ABOUTBOX:
         return aboutBox();
     }
-    static const fw::DialogResource none = {id, "", "", 8, 0, 0, {}};
+    static const fw::DialogResource none = {0, "", "", 8, 0, 0, {}};
     return none;
 }
 
