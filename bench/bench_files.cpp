@@ -132,7 +132,8 @@ void benchLists(const QString &work)
             }));
             listing.push_back(timeMs([&] { platform::listMatchingFiles(appDir + QStringLiteral("/*.jsp")); }));
         }
-        auto *list = doc->views().value(0)->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JSP"));
+        auto *view = static_cast<CBrewdeckView *>(doc->views().value(0));
+        auto *list = view ? view->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JSP")) : nullptr;
         const double ratio = median(refresh) / median(find);
         std::printf("%10d %12.1f %14.1f %10.1f %7.2fx   (%d listed)\n", count, median(find), median(refresh),
                     median(listing), ratio, list ? list->count() : -1);

@@ -2,8 +2,9 @@
 
 #include <QDialog>
 
-// The About box: the application icon, the name and version, a notice line
-// and "确定". OK, Escape and the close button end it.
+// The About box, made from its template IDD_ABOUTBOX: the application icon,
+// the name and version, a notice line and "确定". OK, Escape and the close
+// button end it.
 class CAboutDlg : public QDialog
 {
     Q_OBJECT

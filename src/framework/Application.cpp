@@ -5,9 +5,7 @@
 #include "Document.h"
 #include "FrameWindow.h"
 #include "NameFilters.h"
-#include "RecentFileList.h"
 #include "StringTable.h"
-#include "XdgDirs.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,7 +17,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QSettings>
 #include <QShortcut>
 #include <QTranslator>
 
@@ -74,7 +71,7 @@ int Application::run(int &argc, char **argv)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete m_mainWindow.data();
     m_template.reset();
-    m_settings.reset();
+    closeSettings();
     m_qtTranslator.reset();
     return code != 0 ? code : exitCode;
 }
@@ -92,80 +89,6 @@ bool Application::setUiLanguage(const QLocale &language)
     QCoreApplication::installTranslator(translator.get());
     m_qtTranslator = std::move(translator);
     return true;
-}
-
-bool Application::initInstance()
-{
-    return true;
-}
-
-int Application::exitInstance()
-{
-    if (m_writeProfileAtExit && m_recentFiles) {
-        if (QSettings *store = settings()) {
-            m_recentFiles->write(*store);
-            store->sync();
-        }
-    }
-    return m_exitCode;
-}
-
-QString Application::installDirectory() const
-{
-    return {};
-}
-
-QString Application::appTitle()
-{
-    return StringTable::load(ids::IDS_APP_TITLE);
-}
-
-void Application::setRegistryKey(const QString &key)
-{
-    m_registryKey = key;
-    m_settings.reset();
-}
-
-QString Application::settingsFilePath() const
-{
-    return platform::xdgConfigHome() + QLatin1Char('/') + m_registryKey + QLatin1Char('/') + appTitle()
-        + QStringLiteral(".conf");
-}
-
-QSettings *Application::settings()
-{
-    if (m_registryKey.isEmpty())
-        return nullptr;
-    if (!m_settings)
-        m_settings = std::make_unique<QSettings>(settingsFilePath(), QSettings::IniFormat);
-    return m_settings.get();
-}
-
-void Application::loadStdProfileSettings(int recentFiles)
-{
-    m_recentFiles = std::make_unique<RecentFileList>(QStringLiteral("Recent File List"),
-                                                     QStringLiteral("File%1"), recentFiles);
-    if (QSettings *store = settings())
-        m_recentFiles->read(*store);
-}
-
-void Application::addToRecentFileList(const QString &path)
-{
-    if (m_recentFiles)
-        m_recentFiles->add(path);
-}
-
-bool Application::deleteProfile()
-{
-    m_settings.reset();
-    if (m_registryKey.isEmpty())
-        return true;
-    const QString file = settingsFilePath();
-    bool ok = !QFileInfo::exists(file) || QFile::remove(file);
-    QDir keyFolder(QFileInfo(file).absolutePath());
-    if (keyFolder.exists() && keyFolder.isEmpty())
-        ok = keyFolder.removeRecursively() && ok;
-    return ok;
 }
 
 void Application::addDocTemplate(SingleDocTemplate *docTemplate)
@@ -212,7 +135,7 @@ Document *Application::openDocumentFile(const QString &path)
     return m_template ? m_template->openDocumentFile(path) : nullptr;
 }
 
-bool Application::doPromptFileName(QString &fileName, bool open, SingleDocTemplate *docTemplate)
+bool Application::doPromptFileName(QString &fileName, bool open, DocumentTemplate *docTemplate)
 {
     // The document type's entry, then all files, in the file-filter list form
     // the "+" dialogs use too.
@@ -251,23 +174,13 @@ bool Application::doPromptFileName(QString &fileName, bool open, SingleDocTempla
     return true;
 }
 
-void Application::lockApp()
+void Application::onLastLockReleased()
 {
-    ++m_lockCount;
-}
-
-void Application::unlockApp()
-{
-    if (m_lockCount > 0)
-        --m_lockCount;
-    if (m_lockCount == 0 && !m_userControl) {
-        m_userControl = true;
-        if (m_mainWindow) {
-            if (m_mainWindow->isEnabled())
-                m_mainWindow->deleteLater();
-        } else {
-            QCoreApplication::quit();
-        }
+    if (m_mainWindow) {
+        if (m_mainWindow->isEnabled())
+            m_mainWindow->deleteLater();
+    } else {
+        QCoreApplication::quit();
     }
 }
 
@@ -291,6 +204,19 @@ void Application::reportMessage(int stringId)
 void Application::reportFileError(int stringId, const QString &path, const QString &reason)
 {
     messageBox(StringTable::load(stringId).arg(QDir::toNativeSeparators(path), reason));
+}
+
+Application::SaveAnswer Application::askSaveChanges(const QString &documentName)
+{
+    const auto answer = QMessageBox::question(messageParent(), appTitle(),
+                                              StringTable::load(ids::IDS_SAVE_CHANGES).arg(documentName),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                              QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return SaveAnswer::Save;
+    if (answer == QMessageBox::No)
+        return SaveAnswer::Discard;
+    return SaveAnswer::Cancel;
 }
 
 QWidget *Application::messageParent()

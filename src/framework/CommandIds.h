@@ -7,6 +7,9 @@ namespace fw::ids {
 
 inline constexpr int ID_SEPARATOR = 0;
 
+// The button that accepts a dialog.
+inline constexpr int IDOK = 1;
+
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;
 inline constexpr int ID_FILE_CLOSE = 57602;

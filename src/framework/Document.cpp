@@ -1,15 +1,14 @@
 #include "Document.h"
 
-#include "Application.h"
+#include "ApplicationCore.h"
 #include "CommandIds.h"
-#include "DocTemplate.h"
+#include "DocumentTemplate.h"
+#include "DocumentView.h"
 #include "RegularFile.h"
 #include "StringTable.h"
-#include "View.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QSaveFile>
 
 #include <unistd.h>
@@ -35,7 +34,7 @@ void Document::setPathName(const QString &path, bool addToRecentFiles)
     m_pathName = QFileInfo(path).absoluteFilePath();
     setTitle(QFileInfo(m_pathName).fileName());
     if (addToRecentFiles) {
-        if (Application *app = Application::current())
+        if (ApplicationCore *app = ApplicationCore::current())
             app->addToRecentFileList(m_pathName);
     }
 }
@@ -62,13 +61,13 @@ bool Document::onOpenDocument(const QString &path)
         const QString reason = opened.result == platform::RegularFileOpen::NotRegular
             ? QStringLiteral("它不是一个普通文件。")
             : opened.reason;
-        Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, reason);
+        reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, reason);
         return false;
     }
     QFile file;
     if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(opened.fd);
-        Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
+        reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
         return false;
     }
     deleteContents();
@@ -77,7 +76,7 @@ bool Document::onOpenDocument(const QString &path)
     setModifiedFlag(true);
     serialize(file, false);
     if (file.error() != QFileDevice::NoError) {
-        Application::reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
+        reportFileError(ids::IDP_FAILED_TO_OPEN_DOC, path, file.errorString());
         deleteContents();
         return false;
     }
@@ -89,12 +88,12 @@ bool Document::onSaveDocument(const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        Application::reportFileError(ids::IDP_FAILED_TO_SAVE_DOC, path, file.errorString());
+        reportFileError(ids::IDP_FAILED_TO_SAVE_DOC, path, file.errorString());
         return false;
     }
     serialize(file, true);
     if (!file.commit()) {
-        Application::reportFileError(ids::IDP_FAILED_TO_SAVE_DOC, path, file.errorString());
+        reportFileError(ids::IDP_FAILED_TO_SAVE_DOC, path, file.errorString());
         return false;
     }
     setModifiedFlag(false);
@@ -118,6 +117,12 @@ void Document::onCloseDocument()
         delete this;
 }
 
+void Document::reportFileError(int stringId, const QString &path, const QString &reason)
+{
+    if (ApplicationCore *app = ApplicationCore::current())
+        app->reportFileError(stringId, path, reason);
+}
+
 void Document::deleteContents()
 {
 }
@@ -131,14 +136,11 @@ bool Document::saveModified()
     if (!isModified())
         return true;
     const QString name = m_title.isEmpty() ? StringTable::load(ids::IDS_UNTITLED) : m_title;
-    const auto answer = QMessageBox::question(Application::messageParent(),
-                                              StringTable::load(ids::IDS_APP_TITLE),
-                                              StringTable::load(ids::IDS_SAVE_CHANGES).arg(name),
-                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                              QMessageBox::Yes);
-    if (answer == QMessageBox::Cancel)
+    ApplicationCore *app = ApplicationCore::current();
+    const auto answer = app ? app->askSaveChanges(name) : ApplicationCore::SaveAnswer::Cancel;
+    if (answer == ApplicationCore::SaveAnswer::Cancel)
         return false;
-    if (answer == QMessageBox::Yes)
+    if (answer == ApplicationCore::SaveAnswer::Save)
         return doFileSave();
     return true;
 }
@@ -156,7 +158,7 @@ bool Document::doSave(const QString &path, bool replace)
         const QString ext = m_template ? m_template->string(DocTemplateField::FilterExt) : QString();
         if (!proposed.isEmpty() && !ext.isEmpty() && !proposed.endsWith(ext))
             proposed += ext;
-        Application *app = Application::current();
+        ApplicationCore *app = ApplicationCore::current();
         if (!app || !app->doPromptFileName(proposed, false, m_template))
             return false;
         target = proposed;
@@ -168,7 +170,7 @@ bool Document::doSave(const QString &path, bool replace)
     return true;
 }
 
-void Document::addView(View *view)
+void Document::addView(DocumentView *view)
 {
     if (!m_views.contains(view)) {
         m_views.append(view);
@@ -176,17 +178,17 @@ void Document::addView(View *view)
     }
 }
 
-void Document::removeView(View *view)
+void Document::removeView(DocumentView *view)
 {
     m_views.removeAll(view);
     view->setDocument(nullptr);
 }
 
-void Document::updateAllViews(View *sender, long hint, QObject *hintObject)
+void Document::updateAllViews(DocumentView *sender, long hint, QObject *hintObject)
 {
-    for (View *view : std::as_const(m_views)) {
+    for (DocumentView *view : std::as_const(m_views)) {
         if (view != sender)
-            view->onUpdate(sender, hint, hintObject);
+            view->onDocumentUpdate(sender, hint, hintObject);
     }
 }
 

@@ -10,8 +10,8 @@ class QIODevice;
 
 namespace fw {
 
-class SingleDocTemplate;
-class View;
+class DocumentTemplate;
+class DocumentView;
 
 // The data of a document/view program. A document changes through a few named
 // operations (new, open, save, close) and tells its views with updateAllViews.
@@ -41,11 +41,11 @@ public:
 
     // Empties the contents, forgets the file and clears the modified flag.
     virtual bool onNewDocument();
-    // Reads the file. False, with a message already shown, when it cannot be
+    // Reads the file. False, with the failure reported, when it cannot be
     // opened (the document is then unchanged) or read.
     virtual bool onOpenDocument(const QString &path);
     // Writes the file through a temporary file that replaces it only when
-    // complete. False, with a message already shown, when it cannot be written.
+    // complete. False, with the failure reported, when it cannot be written.
     virtual bool onSaveDocument(const QString &path);
     // Ends the document: destroys its frames and views, empties it and, when
     // set to, deletes it.
@@ -61,25 +61,29 @@ public:
     // Save As: asks for a name (proposing the title and the default extension).
     bool doSave(const QString &path, bool replace = true);
 
-    SingleDocTemplate *docTemplate() const { return m_template; }
-    void setDocTemplate(SingleDocTemplate *docTemplate) { m_template = docTemplate; }
+    DocumentTemplate *docTemplate() const { return m_template; }
+    void setDocTemplate(DocumentTemplate *docTemplate) { m_template = docTemplate; }
 
-    void addView(View *view);
-    void removeView(View *view);
-    QList<View *> views() const { return m_views; }
-    // Every view but the sender gets onUpdate; a null sender updates all.
-    void updateAllViews(View *sender, long hint = 0, QObject *hintObject = nullptr);
+    void addView(DocumentView *view);
+    void removeView(DocumentView *view);
+    QList<DocumentView *> views() const { return m_views; }
+    // Every view but the sender is told (onDocumentUpdate); a null sender
+    // tells all.
+    void updateAllViews(DocumentView *sender, long hint = 0, QObject *hintObject = nullptr);
 
 signals:
     void titleChanged(const QString &title);
 
 private:
+    // Failures go to the application, which shows them where it has windows.
+    static void reportFileError(int stringId, const QString &path, const QString &reason);
+
     QString m_title;
     QString m_pathName;
     bool m_modified = false;
     bool m_autoDelete = true;
-    SingleDocTemplate *m_template = nullptr;
-    QList<View *> m_views;
+    DocumentTemplate *m_template = nullptr;
+    QList<DocumentView *> m_views;
 };
 
 } // namespace fw

@@ -18,12 +18,12 @@ void ddxText(const DataExchange &dx, QLineEdit *edit, QString &value)
         edit->setText(value);
 }
 
-FormView::FormView(const QFont &formFont, QSize formSizeInUnits, QWidget *parent)
-    : View(parent), m_units(formFont), m_scroll(new QScrollArea(this)), m_form(new QWidget)
+FormView::FormView(const DialogResource &formTemplate, QWidget *parent)
+    : View(parent), m_units(dialogFont(formTemplate)), m_scroll(new QScrollArea(this)), m_form(new QWidget)
 {
     m_form->setObjectName(QStringLiteral("form"));
-    m_form->setFont(formFont);
-    m_form->setFixedSize(m_units.size(formSizeInUnits.width(), formSizeInUnits.height()));
+    m_form->setFont(dialogFont(formTemplate));
+    m_form->setFixedSize(m_units.size(formTemplate.width, formTemplate.height));
 
     m_scroll->setObjectName(QStringLiteral("formScrollArea"));
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -35,6 +35,13 @@ FormView::FormView(const QFont &formFont, QSize formSizeInUnits, QWidget *parent
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_scroll);
+
+    m_controls = buildForm(m_form, m_units, formTemplate, {}, [this](int id) {
+        if (FrameWindow *frame = parentFrame())
+            frame->routeCommand(id);
+        else
+            runCommand(id);
+    });
 }
 
 FormView::~FormView() = default;
@@ -42,12 +49,6 @@ FormView::~FormView() = default;
 QSize FormView::formSize() const
 {
     return m_form->size();
-}
-
-void FormView::place(QWidget *control, int x, int y, int width, int height) const
-{
-    control->setParent(m_form);
-    control->setGeometry(m_units.rect(x, y, width, height));
 }
 
 bool FormView::updateData(bool saveAndValidate)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogUnits.h"
+#include "FormBuilder.h"
 #include "View.h"
 
 class QLineEdit;
@@ -23,15 +24,16 @@ private:
 // Copies an edit's whole text into the member, or the member into the edit.
 void ddxText(const DataExchange &dx, QLineEdit *edit, QString &value);
 
-// A view that shows a fixed form laid out in dialog units. The form keeps its
-// size; a view smaller than the form scrolls.
+// A view that shows a fixed form, made from its dialog template and laid out
+// in dialog units. The form keeps its size; a view smaller than the form
+// scrolls. A click on one of its push buttons is routed as the command of the
+// button's id.
 class FormView : public View
 {
     Q_OBJECT
 
 public:
-    // The form's size in dialog units of its font.
-    FormView(const QFont &formFont, QSize formSizeInUnits, QWidget *parent = nullptr);
+    explicit FormView(const DialogResource &formTemplate, QWidget *parent = nullptr);
     ~FormView() override;
 
     // The widget that the form's controls are placed on.
@@ -39,8 +41,13 @@ public:
     const DialogUnits &units() const { return m_units; }
     QSize formSize() const;
 
-    // Places a control at a rectangle given in dialog units.
-    void place(QWidget *control, int x, int y, int width, int height) const;
+    // The form's control of the given id; null for an id it does not have.
+    QWidget *control(int id) const { return m_controls.byId(id); }
+    template<typename T>
+    T *control(int id) const
+    {
+        return m_controls.byId<T>(id);
+    }
 
     // Runs doDataExchange in the given direction.
     bool updateData(bool saveAndValidate = true);
@@ -59,6 +66,7 @@ private:
     DialogUnits m_units;
     QScrollArea *m_scroll;
     QWidget *m_form;
+    FormControls m_controls;
 };
 
 } // namespace fw

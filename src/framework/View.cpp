@@ -43,6 +43,11 @@ void View::onInitialUpdate()
     onUpdate(nullptr, 0, nullptr);
 }
 
+void View::onDocumentUpdate(DocumentView *sender, long hint, QObject *hintObject)
+{
+    onUpdate(dynamic_cast<View *>(sender), hint, hintObject);
+}
+
 void View::onUpdate(View *, long, QObject *)
 {
     update();

@@ -1,19 +1,19 @@
 #include "BrewdeckDoc.h"
 
-#include "Application.h"
+#include "ApplicationCore.h"
 #include "ServerPaths.h"
 
 CBrewdeckDoc::CBrewdeckDoc()
 {
     // A document keeps the program alive while it exists; this is what ends
     // an automation run once its client lets go.
-    if (fw::Application *app = fw::Application::current())
+    if (fw::ApplicationCore *app = fw::ApplicationCore::current())
         app->lockApp();
 }
 
 CBrewdeckDoc::~CBrewdeckDoc()
 {
-    if (fw::Application *app = fw::Application::current())
+    if (fw::ApplicationCore *app = fw::ApplicationCore::current())
         app->unlockApp();
 }
 
@@ -22,7 +22,7 @@ bool CBrewdeckDoc::onNewDocument()
     if (!fw::Document::onNewDocument())
         return false;
 
-    const fw::Application *app = fw::Application::current();
+    const fw::ApplicationCore *app = fw::ApplicationCore::current();
     const QString installDir = app ? app->installDirectory() : QString();
 
     m_pWebApp.reset();

@@ -10,7 +10,8 @@ class CBrewdeckDoc;
 class CWebApp;
 class QListWidget;
 
-// The program's one view: a fixed form with the web application's name and
+// The program's one view: a fixed form, made from its template
+// IDD_WORKSPACE_FORM, with the web application's name and
 // home page, its JSP, CLASS and JAR files, and the buttons that add files,
 // pick the home page and browse it. It also handles the web service commands
 // and owns the running flag that enables them. One view serves every
@@ -62,7 +63,6 @@ private:
     // Tells once about names the lists leave out (names that are not UTF-8).
     void reportLeftOut(const QStringList &leftOut);
 
-    void createControls();
     void bindCommands();
 
     // Left-out files already reported, by full path, so each is told once.

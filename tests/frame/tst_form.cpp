@@ -34,6 +34,9 @@ private slots:
     void tabOrder_data();
     void tabOrder();
     void dataExchange();
+    void controlsFoundById_data();
+    void controlsFoundById();
+    void eachNewShowsItsOwnRecord();
     void viewTakesItsCommands_data();
     void viewTakesItsCommands();
     void listKeyboardSelectsWhatShowsFocus_data();
@@ -197,6 +200,56 @@ void TestForm::dataExchange()
     QCOMPARE(view()->m_listJsp, view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JSP")));
     QCOMPARE(view()->m_listClass, view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_CLASS")));
     QCOMPARE(view()->m_listJar, view()->form()->findChild<QListWidget *>(QStringLiteral("IDC_LIST_JAR")));
+}
+
+void TestForm::controlsFoundById_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("1000") << IDC_APP_NAME << "IDC_APP_NAME";
+    QTest::newRow("1003") << IDC_HOME_PAGE << "IDC_HOME_PAGE";
+    QTest::newRow("1005") << IDC_LIST_CLASS << "IDC_LIST_CLASS";
+    QTest::newRow("1006") << IDC_ADD_JSP << "IDC_ADD_JSP";
+    QTest::newRow("1007") << IDC_RUN << "IDC_RUN";
+    QTest::newRow("1008") << IDC_SET_HOME << "IDC_SET_HOME";
+    QTest::newRow("1009") << IDC_LIST_JAR << "IDC_LIST_JAR";
+    QTest::newRow("1010") << IDC_LIST_JSP << "IDC_LIST_JSP";
+    QTest::newRow("1011") << IDC_ADD_CLASS << "IDC_ADD_CLASS";
+    QTest::newRow("1012") << IDC_ADD_JAR << "IDC_ADD_JAR";
+    // Labels and frames share -1: none of them is addressed.
+    QTest::newRow("-1 static") << -1 << "";
+    QTest::newRow("100 not on this form") << IDD_ABOUTBOX << "";
+}
+
+void TestForm::controlsFoundById()
+{
+    QFETCH(int, id);
+    QFETCH(QString, name);
+
+    QWidget *control = view()->control(id);
+    if (name.isEmpty()) {
+        QVERIFY(!control);
+        return;
+    }
+    QVERIFY(control);
+    QCOMPARE(control, view()->form()->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly));
+}
+
+void TestForm::eachNewShowsItsOwnRecord()
+{
+    // The one view serves every new document, showing the record that new
+    // document built afresh from the install folder.
+    m_fixture.document()->m_pWebApp->m_strHomePage = QStringLiteral("hello.jsp");
+    m_fixture.document()->updateAllViews(nullptr);
+    QCOMPARE(view()->m_strHomePage, QStringLiteral("hello.jsp"));
+
+    m_fixture.app().onFileNew();
+
+    QCOMPARE(m_fixture.document()->m_pWebApp->GetHomePage(), QStringLiteral("index.jsp"));
+    QCOMPARE(view()->m_strAppName, QStringLiteral("brewdeck"));
+    QCOMPARE(view()->m_strHomePage, QStringLiteral("index.jsp"));
+    QCOMPARE(view()->control<QLineEdit>(IDC_HOME_PAGE)->text(), QStringLiteral("index.jsp"));
 }
 
 void TestForm::viewTakesItsCommands_data()

@@ -1,18 +1,16 @@
-#include "Application.h"
+#include "ApplicationCore.h"
 #include "BrewdeckDoc.h"
-#include "BrewdeckView.h"
-#include "DocTemplate.h"
-#include "FrameWindow.h"
+#include "CommandIds.h"
+#include "CoreSupport.h"
+#include "DocumentTemplate.h"
 #include "RecentFileList.h"
 #include "ServerPaths.h"
+#include "StringTable.h"
 #include "StringTableData.h"
-#include "TestSupport.h"
 #include "resource.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPointer>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -30,18 +28,50 @@
 
 namespace {
 
-// An application whose install folder the test chooses.
-class TestApp : public fw::Application
+// An application without windows whose install folder the test chooses. It
+// records what the document reports and answers its question as told.
+class TestApp : public fw::ApplicationCore
 {
 public:
     QString installDirectory() const override { return m_installDir; }
+
+    void reportFileError(int stringId, const QString &path, const QString &reason) override
+    {
+        m_reported << Report{stringId, path, reason};
+    }
+    SaveAnswer askSaveChanges(const QString &documentName) override
+    {
+        m_asked << documentName;
+        return m_answer;
+    }
+    bool doPromptFileName(QString &fileName, bool open, fw::DocumentTemplate *) override
+    {
+        m_proposed << fileName;
+        if (open || m_chosen.isEmpty())
+            return false;
+        fileName = m_chosen;
+        return true;
+    }
+
+    struct Report
+    {
+        int stringId;
+        QString path;
+        QString reason;
+    };
     QString m_installDir = QStringLiteral("/opt/brewdeck");
+    QList<Report> m_reported;
+    QStringList m_asked;
+    SaveAnswer m_answer = SaveAnswer::Cancel;
+    QStringList m_proposed;
+    QString m_chosen;
 };
 
 } // namespace
 
 // The document's life through New, Open, Save and failed opens, driven
-// through the document template the way the commands drive it.
+// through the document template the way the commands drive it, with no
+// window at all.
 class TestDocument : public QObject
 {
     Q_OBJECT
@@ -58,14 +88,16 @@ private slots:
     void saveWritesEmptyFile();
     void unopenableFileLeavesDocumentAsItWas_data();
     void unopenableFileLeavesDocumentAsItWas();
+    void unsavableFileIsReported();
+    void newAsksBeforeDroppingChanges_data();
+    void newAsksBeforeDroppingChanges();
 
 private:
     CBrewdeckDoc *document() const;
-    CBrewdeckView *view() const;
 
     testsupport::SandboxedHome m_home;
     std::unique_ptr<TestApp> m_app;
-    fw::SingleDocTemplate *m_template = nullptr;
+    std::unique_ptr<fw::DocumentTemplate> m_template;
     QTemporaryDir m_files;
 };
 
@@ -84,27 +116,20 @@ void TestDocument::init()
     m_app = std::make_unique<TestApp>();
     m_app->setRegistryKey(QStringLiteral("test-key"));
     m_app->loadStdProfileSettings(4);
-    m_template = new fw::SingleDocTemplate(
-        IDR_MAINFRAME, [] { return new CBrewdeckDoc; }, [] { return new fw::FrameWindow; },
-        [] { return new CBrewdeckView; });
-    m_app->addDocTemplate(m_template);
+    m_template = std::make_unique<fw::DocumentTemplate>(IDR_MAINFRAME, [] { return new CBrewdeckDoc; });
 }
 
 void TestDocument::cleanup()
 {
     m_template->closeAllDocuments();
+    QCOMPARE(m_app->lockCount(), 0);
+    m_template.reset();
     m_app.reset();
-    m_template = nullptr;
 }
 
 CBrewdeckDoc *TestDocument::document() const
 {
     return static_cast<CBrewdeckDoc *>(m_template->document());
-}
-
-CBrewdeckView *TestDocument::view() const
-{
-    return document() ? static_cast<CBrewdeckView *>(document()->views().value(0)) : nullptr;
 }
 
 void TestDocument::newTwiceBuildsFreshDefaults()
@@ -114,7 +139,9 @@ void TestDocument::newTwiceBuildsFreshDefaults()
     QCOMPARE(document()->title(), QStringLiteral("Brewdeck"));
     QVERIFY(!document()->isModified());
     QCOMPARE(g_szTomcatHome, QStringLiteral("/opt/brewdeck/apache-tomcat-7.0.22"));
-    QCOMPARE(view()->m_strAppName, QStringLiteral("brewdeck"));
+    QCOMPARE(document()->m_pWebApp->GetName(), QStringLiteral("brewdeck"));
+    // The document keeps the program alive while it exists.
+    QCOMPARE(m_app->lockCount(), 1);
 
     document()->m_pWebApp->m_strHomePage = QStringLiteral("hello.jsp");
     m_app->m_installDir = QStringLiteral("/srv/other");
@@ -122,15 +149,16 @@ void TestDocument::newTwiceBuildsFreshDefaults()
     QVERIFY(m_template->openDocumentFile(QString(), false));
 
     // The same single document, with a record built afresh from the install
-    // folder, and the view showing it.
+    // folder.
     QCOMPARE(document(), before);
+    QCOMPARE(m_app->lockCount(), 1);
     QCOMPARE(document()->m_pWebApp->GetHomePage(), QStringLiteral("index.jsp"));
     QCOMPARE(document()->m_pWebApp->GetJspDir(),
              QStringLiteral("/srv/other/apache-tomcat-7.0.22/webapps/brewdeck"));
     QCOMPARE(g_szTomcatHome, QStringLiteral("/srv/other/apache-tomcat-7.0.22"));
     QCOMPARE(g_szJreHome, QStringLiteral("/srv/other/jre7"));
     QCOMPARE(g_szJdkHome, QStringLiteral("/srv/other/jdk1.7.0_01"));
-    QCOMPARE(view()->m_strHomePage, QStringLiteral("index.jsp"));
+    QVERIFY(m_app->m_asked.isEmpty());
 }
 
 void TestDocument::openKeepsRecordAndPaths()
@@ -167,7 +195,6 @@ void TestDocument::firstDocumentFromFileHasNoRecord()
     QVERIFY(g_szJdkHome.isEmpty());
     QVERIFY(g_szTomcatHome.isEmpty());
     QCOMPARE(document()->title(), QStringLiteral("start.bdk"));
-    QVERIFY(view()->m_strAppName.isEmpty());
 
     // A New then builds what was missing.
     QVERIFY(m_template->openDocumentFile(QString(), false));
@@ -199,6 +226,7 @@ void TestDocument::saveWritesEmptyFile()
     QCOMPARE(document()->title(), QFileInfo(file).fileName());
     QCOMPARE(document()->pathName(), QFileInfo(file).absoluteFilePath());
     QVERIFY(document()->m_pWebApp); // saving keeps the record
+    QVERIFY(m_app->m_reported.isEmpty());
     // No temporary file is left beside it.
     QStringList leftovers;
     for (const QString &name : QDir(m_files.path()).entryList(QDir::Files | QDir::Hidden)) {
@@ -272,17 +300,22 @@ void TestDocument::unopenableFileLeavesDocumentAsItWas()
     CWebApp *record = document()->m_pWebApp.get();
     record->m_strHomePage = QStringLiteral("chosen.jsp");
 
-    QString message;
-    testsupport::answerNextModal([&message](QWidget *modal) {
-        if (auto *box = qobject_cast<QMessageBox *>(modal))
-            message = box->text();
-        modal->close();
-    });
     QVERIFY(!m_template->openDocumentFile(full, false));
     finished = true;
     QVERIFY2(!hadToUnblock, "opening waited for a writer on the pipe");
 
-    // The failure was reported, naming the file, and nothing changed.
+    // The failure was reported once, as the framework's open failure about
+    // this file with a reason, and nothing changed.
+    QCOMPARE(m_app->m_reported.size(), 1);
+    const TestApp::Report &report = m_app->m_reported.constFirst();
+    QCOMPARE(report.stringId, fw::ids::IDP_FAILED_TO_OPEN_DOC);
+    QCOMPARE(report.path, full);
+    QVERIFY(!report.reason.isEmpty());
+    if (!reason.isEmpty())
+        QCOMPARE(report.reason, reason);
+    // The text a user would read names the file in full and ends with why.
+    const QString message = fw::StringTable::load(report.stringId).arg(report.path, report.reason);
+    QVERIFY2(message.contains(path), qPrintable(message));
     QVERIFY2(message.startsWith(QStringLiteral("无法打开文档“%1”。\n").arg(full)), qPrintable(message));
     if (!reason.isEmpty())
         QVERIFY2(message.endsWith(reason), qPrintable(message));
@@ -293,5 +326,63 @@ void TestDocument::unopenableFileLeavesDocumentAsItWas()
     QVERIFY(!document()->isModified());
 }
 
-QTEST_MAIN(TestDocument)
+void TestDocument::unsavableFileIsReported()
+{
+    // Nobody can create files in /proc, not even root.
+    const QString file = QStringLiteral("/proc/brewdeck-cannot-be-here.bdk");
+    QVERIFY(m_template->openDocumentFile(QString(), false));
+    document()->setModifiedFlag(true);
+
+    QVERIFY(!document()->doSave(file));
+
+    QCOMPARE(m_app->m_reported.size(), 1);
+    QCOMPARE(m_app->m_reported.constFirst().stringId, fw::ids::IDP_FAILED_TO_SAVE_DOC);
+    QCOMPARE(m_app->m_reported.constFirst().path, file);
+    QVERIFY(!QFileInfo::exists(file));
+    // Still unsaved, under its old name.
+    QVERIFY(document()->isModified());
+    QCOMPARE(document()->title(), QStringLiteral("Brewdeck"));
+    QVERIFY(document()->pathName().isEmpty());
+}
+
+void TestDocument::newAsksBeforeDroppingChanges_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("renewed");
+    QTest::addColumn<bool>("saved");
+
+    using Answer = fw::ApplicationCore::SaveAnswer;
+    QTest::newRow("save") << int(Answer::Save) << true << true;
+    QTest::newRow("discard") << int(Answer::Discard) << true << false;
+    QTest::newRow("cancel") << int(Answer::Cancel) << false << false;
+}
+
+void TestDocument::newAsksBeforeDroppingChanges()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, renewed);
+    QFETCH(bool, saved);
+
+    // A document without a file goes through Save As, which proposes the
+    // title with the template's extension.
+    const QString chosen = m_files.filePath(QStringLiteral("chosen %1.bdk").arg(QTest::currentDataTag()));
+    m_app->m_chosen = chosen;
+    m_app->m_answer = fw::ApplicationCore::SaveAnswer(answer);
+    QVERIFY(m_template->openDocumentFile(QString(), false));
+    document()->m_pWebApp->m_strHomePage = QStringLiteral("chosen.jsp");
+    document()->setModifiedFlag(true);
+
+    const bool result = m_template->openDocumentFile(QString(), false) != nullptr;
+
+    QCOMPARE(result, renewed);
+    QCOMPARE(m_app->m_asked, QStringList{"Brewdeck"});
+    QCOMPARE(m_app->m_proposed, saved ? QStringList{"Brewdeck.bdk"} : QStringList());
+    QCOMPARE(QFileInfo::exists(chosen), saved);
+    QCOMPARE(document()->isModified(), !renewed);
+    QCOMPARE(document()->m_pWebApp->GetHomePage(),
+             renewed ? QStringLiteral("index.jsp") : QStringLiteral("chosen.jsp"));
+    QVERIFY(m_app->m_reported.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestDocument)
 #include "tst_document.moc"
