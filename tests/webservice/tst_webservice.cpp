@@ -302,7 +302,7 @@ void TestWebService::stopRunsShutdownScriptThenRemovesVariables()
     QCOMPARE(lines.size(), 6);
     QCOMPARE(lines.constFirst(), QByteArray("earlier launch"));
     QCOMPARE(lines.constLast(), QByteArray());
-    for (const QByteArray script : {QByteArray("startup.sh"), QByteArray("shutdown.sh")}) {
+    for (const QByteArray &script : {QByteArray("startup.sh"), QByteArray("shutdown.sh")}) {
         QList<QByteArray> own;
         std::copy_if(lines.cbegin(), lines.cend(), std::back_inserter(own),
                      [&](const QByteArray &line) { return line.startsWith(script + ' '); });
