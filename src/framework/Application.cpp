@@ -20,6 +20,8 @@
 #include <QShortcut>
 #include <QTranslator>
 
+#include <utility>
+
 namespace fw {
 
 namespace {
@@ -72,9 +74,35 @@ int Application::run(int &argc, char **argv)
     delete m_mainWindow.data();
     m_template.reset();
     closeSettings();
+    m_fileTypeTranslator.reset();
     m_qtTranslator.reset();
     return code != 0 ? code : exitCode;
 }
+
+namespace {
+
+// Qt 6.4's Chinese catalogue lacks the file dialog's type column texts
+// (context QAbstractFileIconProvider), so a folder would read "Folder".
+class ChineseFileTypeTexts : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        static constexpr std::pair<const char *, const char *> kTexts[] = {
+            {"Drive", "驱动器"}, {"Folder", "文件夹"}, {"Unknown", "未知"}};
+        for (const auto &[source, text] : kTexts) {
+            if (qstrcmp(sourceText, source) == 0)
+                return QString::fromUtf8(text);
+        }
+        return {};
+    }
+};
+
+} // namespace
 
 bool Application::setUiLanguage(const QLocale &language)
 {
@@ -84,10 +112,17 @@ bool Application::setUiLanguage(const QLocale &language)
     if (!translator->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
-    if (m_qtTranslator)
-        QCoreApplication::removeTranslator(m_qtTranslator.get());
+    for (auto *old : {m_qtTranslator.get(), m_fileTypeTranslator.get()}) {
+        if (old)
+            QCoreApplication::removeTranslator(old);
+    }
+    m_fileTypeTranslator.reset();
     QCoreApplication::installTranslator(translator.get());
     m_qtTranslator = std::move(translator);
+    if (language.language() == QLocale::Chinese) {
+        m_fileTypeTranslator = std::make_unique<ChineseFileTypeTexts>();
+        QCoreApplication::installTranslator(m_fileTypeTranslator.get());
+    }
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -72,6 +74,7 @@ private slots:
     void messageBoxButtons();
     void progressDialog();
     void editContextMenu();
+    void fileTypeColumn();
 
 private:
     std::unique_ptr<FrameFixture> m_fixture;
@@ -231,6 +234,15 @@ void TestTranslation::editContextMenu()
             english << action->text();
     }
     QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(", "))));
+}
+
+// The file dialog's type column names a folder through the icon provider.
+void TestTranslation::fileTypeColumn()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString type = QFileIconProvider().type(QFileInfo(dir.path()));
+    QCOMPARE(type, QStringLiteral("文件夹"));
 }
 
 QTEST_MAIN(TestTranslation)
