@@ -137,32 +137,27 @@ bool CBrewdeckView::CopyFileInto(const QString &filter, const QString &destinati
     return result.succeeded();
 }
 
-void CBrewdeckView::OnAddJsp()
+void CBrewdeckView::AddFileOfKind(FileKind kind)
 {
+    // The three kinds: the dialog's filter and where the server looks for them.
+    struct KindInfo
+    {
+        const char *filter;
+        QString (CWebApp::*folder)() const;
+    };
+    static constexpr KindInfo kKinds[] = {
+        {"JSP Files (*.jsp)|*.jsp||", &CWebApp::GetJspDir},
+        {"CLASS Files (*.class)|*.class||", &CWebApp::GetClassesDir},
+        {"JAR Files (*.jar)|*.jar||", &CWebApp::GetLibDir},
+    };
     CWebApp *app = webApp();
     if (!app)
         return;
-    const QString folder = app->GetJspDir();
-    if (CopyFileInto(QStringLiteral("JSP Files (*.jsp)|*.jsp||"), folder))
+    const KindInfo &info = kKinds[static_cast<int>(kind)];
+    if (CopyFileInto(QString::fromLatin1(info.filter), (app->*info.folder)()))
         GetDocument()->updateAllViews(nullptr, 0, nullptr);
 }
 
-void CBrewdeckView::OnAddClass()
-{
-    CWebApp *app = webApp();
-    if (!app)
-        return;
-    const QString folder = app->GetClassesDir();
-    if (CopyFileInto(QStringLiteral("CLASS Files (*.class)|*.class||"), folder))
-        GetDocument()->updateAllViews(nullptr, 0, nullptr);
-}
-
-void CBrewdeckView::OnAddJar()
-{
-    CWebApp *app = webApp();
-    if (!app)
-        return;
-    const QString folder = app->GetLibDir();
-    if (CopyFileInto(QStringLiteral("JAR Files (*.jar)|*.jar||"), folder))
-        GetDocument()->updateAllViews(nullptr, 0, nullptr);
-}
+void CBrewdeckView::OnAddJsp() { AddFileOfKind(FileKind::Jsp); }
+void CBrewdeckView::OnAddClass() { AddFileOfKind(FileKind::Class); }
+void CBrewdeckView::OnAddJar() { AddFileOfKind(FileKind::Jar); }

@@ -34,6 +34,10 @@ public:
     // really copied.
     bool CopyFileInto(const QString &filter, const QString &destinationDir);
 
+    // The kinds of file that the three "+" buttons add.
+    enum class FileKind { Jsp, Class, Jar };
+    void AddFileOfKind(FileKind kind);
+
     // Button and command handlers.
     void OnAddJsp();
     void OnAddClass();
