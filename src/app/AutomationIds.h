@@ -6,7 +6,7 @@
 // to them, so they never change; the interface description that the
 // executable carries repeats them, and start-up checks that the two agree.
 
-// The type library: the registered description of the document's interface.
+// The registered D-Bus description of the document's interface.
 inline constexpr QUuid LIBID_Brewdeck{0xd9b135ce, 0x01b7, 0x4e87, 0x9f, 0x71, 0xd4, 0xba, 0x85, 0xaf, 0x12, 0x9a};
 inline constexpr int kTypeLibraryMajor = 1;
 inline constexpr int kTypeLibraryMinor = 0;

@@ -8,9 +8,9 @@
 
 #include <optional>
 
-// The type library: the D-Bus introspection description of the document's
-// interface that the executable carries, annotated with the library's, the
-// interface's and the class's identifiers. Registering it puts it in
+// The D-Bus introspection description of the document's interface that the
+// executable carries, annotated with the description's, the interface's and
+// the class's identifiers. Registering it puts it in
 // $XDG_DATA_HOME/dbus-1/interfaces, where D-Bus tools look for descriptions.
 struct TypeLibraryInfo
 {

@@ -223,8 +223,8 @@ int Application::messageBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok, messageParent());
     box.setObjectName(QStringLiteral("messageBox"));
-    // Ctrl+C copies the message, as it does in every message box of Windows
-    // (Qt's own does so only there).
+    // Ctrl+C puts the message on the clipboard, so a user can paste it into
+    // a question or a bug report; Qt's own message box does not do it here.
     QShortcut copy(QKeySequence::Copy, &box);
     QObject::connect(&copy, &QShortcut::activated, &box,
                      [text] { QGuiApplication::clipboard()->setText(text); });

@@ -53,7 +53,7 @@ public:
     // Destroying the main window ends the program.
     void setMainWindow(FrameWindow *frame);
 
-    // The framework's own command handlers, for a message map to bind.
+    // The framework's own command handlers, for a command table to bind.
     void onFileNew();
     void onFileOpen();
     void onAppExit();

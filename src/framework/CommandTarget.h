@@ -8,8 +8,8 @@ namespace fw {
 class CommandUi;
 
 // An object that can handle commands by id: the view, the document, the frame
-// and the application. Each binds its handlers once, in its constructor, like
-// a message map; the frame routes a command to the first target that has a
+// and the application. Each binds its handlers once, in its constructor, in a
+// table by command id; the frame routes a command to the first target that has a
 // handler for it (see FrameWindow::routeCommand).
 class CommandTarget
 {

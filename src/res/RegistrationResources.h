@@ -11,7 +11,7 @@ QByteArray mimePackageTemplate();
 QByteArray dbusServiceTemplate();
 
 // The D-Bus introspection description of the document's interface, as the
-// executable carries it; registered as the program's type library.
+// executable carries it; registered under $XDG_DATA_HOME/dbus-1/interfaces.
 QByteArray documentInterfaceDescription();
 
 } // namespace res

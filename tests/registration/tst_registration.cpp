@@ -243,7 +243,7 @@ void TestRegistration::verifyRegistered(const QString &exe)
     QVERIFY(activation.contains(QStringLiteral("[D-BUS Service]\nName=Brewdeck.Document\n")));
     QVERIFY2(activation.contains(QStringLiteral("\nExec=%1 -Embedding\n").arg(exe)), qPrintable(activation));
 
-    // The type library is the description the program carries, with the
+    // The interface description is the one the program carries, with the
     // identifiers that every registration ever made refers to.
     const QByteArray description = testsupport::readFile(data(kInterfaceFile));
     QCOMPARE(description, markedCopy(resource(QStringLiteral("dbus/Brewdeck.IBrewdeck.xml"))));
@@ -480,7 +480,7 @@ void TestRegistration::unregisterRemovesExactlyOurs()
 
 void TestRegistration::unregisterNeverRemovesAnotherProgramsFiles()
 {
-    // Another program's automation class and type library under the very
+    // Another program's activation file and interface description under the very
     // names we register. (The file type is registered anew by every start,
     // this one too, before it unregisters.)
     const QMap<QString, QByteArray> foreign = {
