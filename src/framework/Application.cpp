@@ -74,7 +74,7 @@ int Application::run(int &argc, char **argv)
     delete m_mainWindow.data();
     m_template.reset();
     closeSettings();
-    m_fileTypeTranslator.reset();
+    m_fileDialogTranslator.reset();
     m_qtTranslator.reset();
     return code != 0 ? code : exitCode;
 }
@@ -83,20 +83,27 @@ namespace {
 
 // Qt 6.4's Chinese catalogue lacks the file dialog's type column texts
 // (context QAbstractFileIconProvider), so a folder would read "Folder".
-class ChineseFileTypeTexts : public QTranslator
+class ChineseFileDialogTexts : public QTranslator
 {
 public:
     bool isEmpty() const override { return false; }
 
     QString translate(const char *context, const char *sourceText, const char *, int) const override
     {
-        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
-            return {};
-        static constexpr std::pair<const char *, const char *> kTexts[] = {
-            {"Drive", "驱动器"}, {"Folder", "文件夹"}, {"Unknown", "未知"}};
-        for (const auto &[source, text] : kTexts) {
-            if (qstrcmp(sourceText, source) == 0)
-                return QString::fromUtf8(text);
+        struct Text
+        {
+            const char *context;
+            const char *source;
+            const char *text;
+        };
+        static constexpr Text kTexts[] = {
+            {"QAbstractFileIconProvider", "Drive", "驱动器"},
+            {"QAbstractFileIconProvider", "Folder", "文件夹"},
+            {"QAbstractFileIconProvider", "Unknown", "未知"},
+        };
+        for (const Text &entry : kTexts) {
+            if (qstrcmp(context, entry.context) == 0 && qstrcmp(sourceText, entry.source) == 0)
+                return QString::fromUtf8(entry.text);
         }
         return {};
     }
@@ -112,16 +119,16 @@ bool Application::setUiLanguage(const QLocale &language)
     if (!translator->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
-    for (auto *old : {m_qtTranslator.get(), m_fileTypeTranslator.get()}) {
+    for (auto *old : {m_qtTranslator.get(), m_fileDialogTranslator.get()}) {
         if (old)
             QCoreApplication::removeTranslator(old);
     }
-    m_fileTypeTranslator.reset();
+    m_fileDialogTranslator.reset();
     QCoreApplication::installTranslator(translator.get());
     m_qtTranslator = std::move(translator);
     if (language.language() == QLocale::Chinese) {
-        m_fileTypeTranslator = std::make_unique<ChineseFileTypeTexts>();
-        QCoreApplication::installTranslator(m_fileTypeTranslator.get());
+        m_fileDialogTranslator = std::make_unique<ChineseFileDialogTexts>();
+        QCoreApplication::installTranslator(m_fileDialogTranslator.get());
     }
     return true;
 }

@@ -79,7 +79,7 @@ protected:
 private:
     QStringList m_arguments;
     std::unique_ptr<QTranslator> m_qtTranslator;
-    std::unique_ptr<QTranslator> m_fileTypeTranslator;
+    std::unique_ptr<QTranslator> m_fileDialogTranslator;
     std::unique_ptr<SingleDocTemplate> m_template;
     QPointer<FrameWindow> m_mainWindow;
     QMetaObject::Connection m_mainWindowGone;

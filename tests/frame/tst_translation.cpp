@@ -241,8 +241,7 @@ void TestTranslation::fileTypeColumn()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString type = QFileIconProvider().type(QFileInfo(dir.path()));
-    QCOMPARE(type, QStringLiteral("文件夹"));
+    QCOMPARE(QFileIconProvider().type(QFileInfo(dir.path())), QStringLiteral("文件夹"));
 }
 
 QTEST_MAIN(TestTranslation)
