@@ -127,11 +127,13 @@ private:
     std::unique_ptr<FrameFixture> m_fixture;
     QTemporaryDir m_files;
     QList<Seen> m_seen;
+    testsupport::DialogDriver m_dialogs;
 };
 
 void TestCommands::init()
 {
     m_seen.clear();
+    m_dialogs.clear();
     m_fixture = std::make_unique<FrameFixture>();
     QVERIFY(m_fixture->start());
     QVERIFY(QTest::qWaitForWindowExposed(frame()));
@@ -141,6 +143,7 @@ void TestCommands::init()
 
 void TestCommands::cleanup()
 {
+    QVERIFY2(m_dialogs.unexpected().isEmpty(), qPrintable(m_dialogs.unexpected().join(QStringLiteral(", "))));
     // A dialog left open by a failed check must not block the next test.
     for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) {
         QApplication::activeModalWidget()->close();
@@ -159,7 +162,7 @@ void TestCommands::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
 
 void TestCommands::answer(std::function<void(QWidget *)> then)
 {
-    testsupport::answerNextModal([this, then = std::move(then)](QWidget *modal) {
+    m_dialogs.expect([this, then = std::move(then)](QDialog *modal) {
         Seen seen;
         seen.className = QString::fromLatin1(modal->metaObject()->className());
         seen.title = modal->windowTitle();
@@ -173,13 +176,9 @@ void TestCommands::answer(std::function<void(QWidget *)> then)
             seen.proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
         }
         m_seen << seen;
-        // Answered from the dialog's own event loop: one closed while it is
-        // still being shown would leave exec() waiting for ever.
-        QTimer::singleShot(0, modal, [modal, then] { then(modal); });
+        then(modal);
     });
 }
-
-
 
 void TestCommands::openAsksForFile_data()
 {
