@@ -1,9 +1,11 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QWindow>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,10 +15,39 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
 #include <QTest>
 #include <QTimer>
 
 namespace testsupport {
+
+namespace {
+
+// The patterns of a name filter such as "JSP 文件 (*.jsp *.jspf)".
+QStringList filterPatterns(const QString &filter)
+{
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    const QString inside = open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+    return inside.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void noteFileDialog(QFileDialog *dialog, FileDialogSeen *seen)
+{
+    if (!seen)
+        return;
+    seen->shown = true;
+    seen->title = dialog->windowTitle();
+    seen->nameFilters = dialog->nameFilters();
+    QFileDialog reference;
+    reference.setOption(QFileDialog::DontUseNativeDialog);
+    reference.setAcceptMode(QFileDialog::AcceptOpen);
+    reference.setFileMode(QFileDialog::ExistingFile);
+    seen->defaultTitle = reference.windowTitle();
+}
+
+} // namespace
 
 DialogDriver::DialogDriver()
 {
@@ -76,49 +107,59 @@ bool DialogDriver::eventFilter(QObject *watched, QEvent *event)
 DialogDriver::Answer chooseFile(const QString &path, FileDialogSeen *seen)
 {
     return [path, seen](QDialog *d) {
+        // A dialog that cannot be answered so is cancelled, and the check fails.
+        const auto cancelLeftOver = qScopeGuard([d] {
+            if (d->isVisible())
+                d->reject();
+        });
         auto *dialog = qobject_cast<QFileDialog *>(d);
-        if (!dialog) {
-            d->reject();
-            return;
-        }
-        if (seen) {
-            seen->shown = true;
-            seen->title = dialog->windowTitle();
-            seen->nameFilters = dialog->nameFilters();
-            QFileDialog reference;
-            reference.setOption(QFileDialog::DontUseNativeDialog);
-            reference.setAcceptMode(QFileDialog::AcceptOpen);
-            reference.setFileMode(QFileDialog::ExistingFile);
-            seen->defaultTitle = reference.windowTitle();
-        }
+        QVERIFY2(dialog, d->metaObject()->className());
+        noteFileDialog(dialog, seen);
         const QFileInfo file(path);
         dialog->setDirectory(file.absolutePath());
-        // Selecting the file in the list, as a click does, works for every
-        // name; a typed name with quotes would read as a list of names.
+        // In the type list as the user sees it: the first type that names the
+        // file, else the last, which is every file.
+        if (auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")); types && types->count() > 0) {
+            QString chosen = types->itemText(types->count() - 1);
+            for (int i = 0; i < types->count(); ++i) {
+                if (QDir::match(filterPatterns(types->itemText(i)), file.fileName())) {
+                    chosen = types->itemText(i);
+                    break;
+                }
+            }
+            dialog->selectNameFilter(chosen);
+        }
         auto *listView = dialog->findChild<QListView *>(QStringLiteral("listView"));
         auto *model = listView ? qobject_cast<QFileSystemModel *>(listView->model()) : nullptr;
-        const QModelIndex index = model ? model->index(file.absoluteFilePath()) : QModelIndex();
-        if (index.isValid())
-            listView->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        else if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        QVERIFY(model);
+        if (file.exists()) {
+            // The folder's contents arrive from a worker thread. Selecting the
+            // file in the list, as a click does, works for every name; a typed
+            // name with quotes would read as a list of names. A file that the
+            // type hides never shows, and the check fails.
+            QTRY_VERIFY_WITH_TIMEOUT(model->index(file.absoluteFilePath()).isValid(), 5000);
+            listView->selectionModel()->select(model->index(file.absoluteFilePath()),
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        } else {
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
             name->setText(file.fileName());
+        }
         auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-        QPushButton *open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
-        if (open && open->isEnabled())
-            open->click();
-        if (dialog->isVisible())
-            dialog->reject();
+        QVERIFY(buttons);
+        QPushButton *accept = buttons->button(dialog->acceptMode() == QFileDialog::AcceptOpen ? QDialogButtonBox::Open
+                                                                                             : QDialogButtonBox::Save);
+        QVERIFY(accept);
+        QVERIFY(accept->isEnabled());
+        accept->click();
     };
 }
 
 DialogDriver::Answer cancelFileDialog(FileDialogSeen *seen)
 {
     return [seen](QDialog *d) {
-        if (auto *dialog = qobject_cast<QFileDialog *>(d); dialog && seen) {
-            seen->shown = true;
-            seen->title = dialog->windowTitle();
-            seen->nameFilters = dialog->nameFilters();
-        }
+        if (auto *dialog = qobject_cast<QFileDialog *>(d))
+            noteFileDialog(dialog, seen);
         auto *buttons = d->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
         QPushButton *cancel = buttons ? buttons->button(QDialogButtonBox::Cancel) : nullptr;
         if (cancel)

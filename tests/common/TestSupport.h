@@ -51,8 +51,10 @@ struct FileDialogSeen
 };
 
 // Answers for the driver.
-// Chooses a file the way a user does: the dialog goes to the file's folder,
-// the file is selected in its list and "Open" is pressed.
+// Chooses a file the way a user does: the dialog goes to the file's folder
+// under the first type that names it, the file is selected in its list once
+// it shows (a new file's name is typed) and "Open" or "Save" is pressed. A
+// dialog that cannot be answered so fails the check and is cancelled.
 DialogDriver::Answer chooseFile(const QString &path, FileDialogSeen *seen = nullptr);
 DialogDriver::Answer cancelFileDialog(FileDialogSeen *seen = nullptr);
 // Presses the message box's button of the given role and keeps its text.

@@ -54,45 +54,6 @@ struct Seen
     QString proposed;
 };
 
-// Types the file's name into the dialog, in the file's folder, under the
-// filter that shows it, and presses the accept button, as a user does. A
-// dialog that cannot be answered so is cancelled, and the check fails.
-void chooseFile(QWidget *modal, const QString &path)
-{
-    const auto cancelLeftOver = qScopeGuard([modal] {
-        if (modal->isVisible())
-            modal->close();
-    });
-    auto *dialog = qobject_cast<QFileDialog *>(modal);
-    QVERIFY(dialog);
-    const QFileInfo file(path);
-    dialog->setDirectory(file.absolutePath());
-    if (file.suffix() != QLatin1String("bdk")) {
-        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        QVERIFY(types);
-        dialog->selectNameFilter(types->itemText(types->count() - 1));
-    }
-    // The folder's contents arrive from a worker thread; the name is typed
-    // once the dialog shows the file. A file that the filter hides never
-    // shows, and the check fails.
-    if (file.exists()) {
-        auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
-        auto *model = list ? qobject_cast<QFileSystemModel *>(list->model()) : nullptr;
-        QVERIFY(model);
-        QTRY_VERIFY_WITH_TIMEOUT(model->index(file.absoluteFilePath()).isValid(), 5000);
-    }
-    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    name->setText(file.fileName());
-    auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    QVERIFY(buttons);
-    QPushButton *accept = buttons->button(dialog->acceptMode() == QFileDialog::AcceptOpen ? QDialogButtonBox::Open
-                                                                                         : QDialogButtonBox::Save);
-    QVERIFY(accept);
-    QVERIFY(accept->isEnabled());
-    accept->click();
-}
-
 } // namespace
 
 // The application's commands driven through their keys, the menu and the
@@ -122,7 +83,7 @@ private:
     // A key pressed in the main window, once it is the active window.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers);
     // Answers the next modal dialog with `answer` after noting what it showed.
-    void answer(std::function<void(QWidget *)> answer);
+    void answer(std::function<void(QDialog *)> answer);
 
     std::unique_ptr<FrameFixture> m_fixture;
     QTemporaryDir m_files;
@@ -160,7 +121,7 @@ void TestCommands::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(frame(), key, modifiers);
 }
 
-void TestCommands::answer(std::function<void(QWidget *)> then)
+void TestCommands::answer(std::function<void(QDialog *)> then)
 {
     m_dialogs.expect([this, then = std::move(then)](QDialog *modal) {
         Seen seen;
@@ -199,9 +160,9 @@ void TestCommands::openAsksForFile()
 
     const QString path = m_files.filePath(fileName);
     QVERIFY(testsupport::writeFile(path, "whatever it holds"));
-    answer([path, choose](QWidget *modal) {
+    answer([path, choose](QDialog *modal) {
         if (choose)
-            chooseFile(modal, path);
+            testsupport::chooseFile(path)(modal);
         else
             modal->close();
     });
@@ -223,7 +184,7 @@ void TestCommands::openAsksForFile()
 void TestCommands::saveAsksForNameOnce()
 {
     const QString path = m_files.filePath(QStringLiteral("saved lesson.bdk"));
-    answer([path](QWidget *modal) { chooseFile(modal, path); });
+    answer([path](QDialog *modal) { testsupport::chooseFile(path)(modal); });
     press(Qt::Key_S, Qt::ControlModifier);
 
     QCOMPARE(m_seen.size(), 1);
@@ -247,9 +208,9 @@ void TestCommands::saveFailureIsReported()
 {
     // Nobody can create files in /proc, not even root.
     const QString path = QStringLiteral("/proc/brewdeck-cannot-be-here.bdk");
-    answer([this, path](QWidget *modal) {
-        answer([](QWidget *message) { message->close(); });
-        chooseFile(modal, path);
+    answer([this, path](QDialog *modal) {
+        answer([](QDialog *message) { message->close(); });
+        testsupport::chooseFile(path)(modal);
     });
     press(Qt::Key_S, Qt::ControlModifier);
 
@@ -297,7 +258,7 @@ void TestCommands::openFailureIsReported()
         finished = true;
         watchdog.join();
     });
-    answer([](QWidget *message) { message->close(); });
+    answer([](QDialog *message) { message->close(); });
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder)});
     QDragEnterEvent enter(QPoint(20, 80), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -336,7 +297,7 @@ void TestCommands::newOffersToSaveModified()
     QCOMPARE(frame()->windowTitle(), QStringLiteral("before.bdk - Brewdeck"));
     m_fixture->document()->setModifiedFlag(true);
 
-    answer([button](QWidget *modal) {
+    answer([button](QDialog *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         box->button(QMessageBox::StandardButton(button))->click();
@@ -406,7 +367,7 @@ void TestCommands::aboutBoxCloses()
     QFETCH(bool, fromToolBar);
 
     QPointer<QWidget> shown;
-    answer([&shown, how](QWidget *modal) {
+    answer([&shown, how](QDialog *modal) {
         shown = modal;
         if (how == QLatin1String("escape"))
             QTest::keyClick(modal, Qt::Key_Escape);

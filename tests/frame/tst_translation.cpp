@@ -186,21 +186,7 @@ void TestTranslation::progressDialog()
     }
     QStringList english;
     bool seen = false;
-    m_dialogs.expect([source](QDialog *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        // As the user does: the folder, then the name once the dialog lists it.
-        dialog->setDirectory(QFileInfo(source).absolutePath());
-        auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
-        auto *model = list ? qobject_cast<QFileSystemModel *>(list->model()) : nullptr;
-        QVERIFY(model);
-        QTRY_VERIFY_WITH_TIMEOUT(model->index(source).isValid(), 5000);
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-        QVERIFY(name && buttons);
-        name->setText(QFileInfo(source).fileName());
-        buttons->button(QDialogButtonBox::Open)->click();
-    });
+    m_dialogs.expect(testsupport::chooseFile(source));
     m_dialogs.expect([&](QDialog *modal) {
         if (auto *progress = qobject_cast<QProgressDialog *>(modal); progress && progress->isVisible()) {
             seen = true;
