@@ -54,45 +54,6 @@ struct Seen
     QString proposed;
 };
 
-// Types the file's name into the dialog, in the file's folder, under the
-// filter that shows it, and presses the accept button, as a user does. A
-// dialog that cannot be answered so is cancelled, and the check fails.
-void chooseFile(QWidget *modal, const QString &path)
-{
-    const auto cancelLeftOver = qScopeGuard([modal] {
-        if (modal->isVisible())
-            modal->close();
-    });
-    auto *dialog = qobject_cast<QFileDialog *>(modal);
-    QVERIFY(dialog);
-    const QFileInfo file(path);
-    dialog->setDirectory(file.absolutePath());
-    if (file.suffix() != QLatin1String("bdk")) {
-        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        QVERIFY(types);
-        dialog->selectNameFilter(types->itemText(types->count() - 1));
-    }
-    // The folder's contents arrive from a worker thread; the name is typed
-    // once the dialog shows the file. A file that the filter hides never
-    // shows, and the check fails.
-    if (file.exists()) {
-        auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
-        auto *model = list ? qobject_cast<QFileSystemModel *>(list->model()) : nullptr;
-        QVERIFY(model);
-        QTRY_VERIFY_WITH_TIMEOUT(model->index(file.absoluteFilePath()).isValid(), 5000);
-    }
-    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    name->setText(file.fileName());
-    auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    QVERIFY(buttons);
-    QPushButton *accept = buttons->button(dialog->acceptMode() == QFileDialog::AcceptOpen ? QDialogButtonBox::Open
-                                                                                         : QDialogButtonBox::Save);
-    QVERIFY(accept);
-    QVERIFY(accept->isEnabled());
-    accept->click();
-}
-
 } // namespace
 
 // The application's commands driven through their keys, the menu and the
@@ -122,16 +83,18 @@ private:
     // A key pressed in the main window, once it is the active window.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers);
     // Answers the next modal dialog with `answer` after noting what it showed.
-    void answer(std::function<void(QWidget *)> answer);
+    void answer(std::function<void(QDialog *)> answer);
 
     std::unique_ptr<FrameFixture> m_fixture;
     QTemporaryDir m_files;
     QList<Seen> m_seen;
+    testsupport::DialogDriver m_dialogs;
 };
 
 void TestCommands::init()
 {
     m_seen.clear();
+    m_dialogs.clear();
     m_fixture = std::make_unique<FrameFixture>();
     QVERIFY(m_fixture->start());
     QVERIFY(QTest::qWaitForWindowExposed(frame()));
@@ -141,6 +104,7 @@ void TestCommands::init()
 
 void TestCommands::cleanup()
 {
+    QVERIFY2(m_dialogs.unexpected().isEmpty(), qPrintable(m_dialogs.unexpected().join(QStringLiteral(", "))));
     // A dialog left open by a failed check must not block the next test.
     for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) {
         QApplication::activeModalWidget()->close();
@@ -157,9 +121,9 @@ void TestCommands::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(frame(), key, modifiers);
 }
 
-void TestCommands::answer(std::function<void(QWidget *)> then)
+void TestCommands::answer(std::function<void(QDialog *)> then)
 {
-    testsupport::answerNextModal([this, then = std::move(then)](QWidget *modal) {
+    m_dialogs.expect([this, then = std::move(then)](QDialog *modal) {
         Seen seen;
         seen.className = QString::fromLatin1(modal->metaObject()->className());
         seen.title = modal->windowTitle();
@@ -173,13 +137,9 @@ void TestCommands::answer(std::function<void(QWidget *)> then)
             seen.proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
         }
         m_seen << seen;
-        // Answered from the dialog's own event loop: one closed while it is
-        // still being shown would leave exec() waiting for ever.
-        QTimer::singleShot(0, modal, [modal, then] { then(modal); });
+        then(modal);
     });
 }
-
-
 
 void TestCommands::openAsksForFile_data()
 {
@@ -200,9 +160,9 @@ void TestCommands::openAsksForFile()
 
     const QString path = m_files.filePath(fileName);
     QVERIFY(testsupport::writeFile(path, "whatever it holds"));
-    answer([path, choose](QWidget *modal) {
+    answer([path, choose](QDialog *modal) {
         if (choose)
-            chooseFile(modal, path);
+            testsupport::chooseFile(path)(modal);
         else
             modal->close();
     });
@@ -224,7 +184,7 @@ void TestCommands::openAsksForFile()
 void TestCommands::saveAsksForNameOnce()
 {
     const QString path = m_files.filePath(QStringLiteral("saved lesson.bdk"));
-    answer([path](QWidget *modal) { chooseFile(modal, path); });
+    answer([path](QDialog *modal) { testsupport::chooseFile(path)(modal); });
     press(Qt::Key_S, Qt::ControlModifier);
 
     QCOMPARE(m_seen.size(), 1);
@@ -248,9 +208,9 @@ void TestCommands::saveFailureIsReported()
 {
     // Nobody can create files in /proc, not even root.
     const QString path = QStringLiteral("/proc/brewdeck-cannot-be-here.bdk");
-    answer([this, path](QWidget *modal) {
-        answer([](QWidget *message) { message->close(); });
-        chooseFile(modal, path);
+    answer([this, path](QDialog *modal) {
+        answer([](QDialog *message) { message->close(); });
+        testsupport::chooseFile(path)(modal);
     });
     press(Qt::Key_S, Qt::ControlModifier);
 
@@ -298,7 +258,7 @@ void TestCommands::openFailureIsReported()
         finished = true;
         watchdog.join();
     });
-    answer([](QWidget *message) { message->close(); });
+    answer([](QDialog *message) { message->close(); });
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder)});
     QDragEnterEvent enter(QPoint(20, 80), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -337,7 +297,7 @@ void TestCommands::newOffersToSaveModified()
     QCOMPARE(frame()->windowTitle(), QStringLiteral("before.bdk - Brewdeck"));
     m_fixture->document()->setModifiedFlag(true);
 
-    answer([button](QWidget *modal) {
+    answer([button](QDialog *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         box->button(QMessageBox::StandardButton(button))->click();
@@ -407,7 +367,7 @@ void TestCommands::aboutBoxCloses()
     QFETCH(bool, fromToolBar);
 
     QPointer<QWidget> shown;
-    answer([&shown, how](QWidget *modal) {
+    answer([&shown, how](QDialog *modal) {
         shown = modal;
         if (how == QLatin1String("escape"))
             QTest::keyClick(modal, Qt::Key_Escape);

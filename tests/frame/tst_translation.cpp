@@ -3,6 +3,7 @@
 #include "CommandIds.h"
 #include "FrameFixture.h"
 #include "MainFrame.h"
+#include "TestSupport.h"
 #include "WebApp.h"
 #include "resource.h"
 
@@ -79,6 +80,7 @@ private slots:
 private:
     std::unique_ptr<FrameFixture> m_fixture;
     QTemporaryDir m_files;
+    testsupport::DialogDriver m_dialogs;
 };
 
 void TestTranslation::initTestCase()
@@ -92,6 +94,8 @@ void TestTranslation::initTestCase()
 
 void TestTranslation::cleanup()
 {
+    QVERIFY2(m_dialogs.unexpected().isEmpty(), qPrintable(m_dialogs.unexpected().join(QStringLiteral(", "))));
+    m_dialogs.clear();
     for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) {
         QApplication::activeModalWidget()->close();
         QTest::qWait(20);
@@ -118,7 +122,7 @@ void TestTranslation::fileDialogs()
     QString seenTitle;
     QStringList english;
     QStringList labels;
-    testsupport::answerNextModal([&](QWidget *modal) {
+    m_dialogs.expect([&](QDialog *modal) {
         seenTitle = modal->windowTitle();
         english = englishTexts(modal);
         for (const char *name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
@@ -144,7 +148,7 @@ void TestTranslation::messageBoxButtons()
     // New on a modified document asks with Qt's standard buttons.
     m_fixture->document()->setModifiedFlag(true);
     QStringList buttons;
-    testsupport::answerNextModal([&](QWidget *modal) {
+    m_dialogs.expect([&](QDialog *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         for (QAbstractButton *button : box->buttons())
@@ -160,7 +164,7 @@ void TestTranslation::messageBoxButtons()
 
     // The framework's own message box has Qt's OK button.
     QString ok;
-    testsupport::answerNextModal([&](QWidget *modal) {
+    m_dialogs.expect([&](QDialog *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         ok = box->buttons().value(0) ? box->buttons().value(0)->text() : QString();
@@ -181,44 +185,21 @@ void TestTranslation::progressDialog()
         QVERIFY(file.resize(40 * 1024 * 1024));
     }
     QStringList english;
-    QString message;
     bool seen = false;
-    QTimer watch;
-    watch.setInterval(5);
-    connect(&watch, &QTimer::timeout, this, [&] {
-        // A failed copy says why; the check below shows it.
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->close();
+    m_dialogs.expect(testsupport::chooseFile(source));
+    m_dialogs.expect([&](QDialog *modal) {
+        if (auto *progress = qobject_cast<QProgressDialog *>(modal); progress && progress->isVisible()) {
+            seen = true;
+            english = englishTexts(progress);
         }
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            if (auto *progress = qobject_cast<QProgressDialog *>(top); progress && progress->isVisible() && !seen) {
-                seen = true;
-                english = englishTexts(progress);
-            }
-        }
-    });
-    watch.start();
-    testsupport::answerNextModal([source](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        // As the user does: the folder, then the name once the dialog lists it.
-        dialog->setDirectory(QFileInfo(source).absolutePath());
-        auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
-        auto *model = list ? qobject_cast<QFileSystemModel *>(list->model()) : nullptr;
-        QVERIFY(model);
-        QTRY_VERIFY_WITH_TIMEOUT(model->index(source).isValid(), 5000);
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-        QVERIFY(name && buttons);
-        name->setText(QFileInfo(source).fileName());
-        buttons->button(QDialogButtonBox::Open)->click();
     });
     m_fixture->frame()->routeCommand(IDC_ADD_JAR);
-    watch.stop();
     QFile::remove(m_fixture->document()->m_pWebApp->GetLibDir() + QStringLiteral("/big.jar"));
 
-    QVERIFY2(message.isEmpty(), qPrintable(message));
+    // A failed copy says why in a message box that nobody expected.
+    const QStringList unexpected = m_dialogs.unexpected();
+    m_dialogs.clear();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QStringLiteral(", "))));
     QVERIFY2(seen, "no progress dialog showed");
     QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(", "))));
 }

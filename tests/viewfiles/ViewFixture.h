@@ -31,52 +31,6 @@ public:
     QString m_installDir;
 };
 
-// Answers dialogs as they open, in the order the test queued its answers.
-// It watches every Show event, so it works for exec()'d dialogs and for a
-// progress dialog alike, and needs no polling. A dialog that no answer was
-// queued for is recorded and rejected, so a stray message fails the test
-// instead of hanging it.
-class DialogDriver : public QObject
-{
-    Q_OBJECT
-
-public:
-    using Answer = std::function<void(QDialog *)>;
-
-    DialogDriver();
-    ~DialogDriver() override;
-
-    void expect(Answer answer);
-    // Answers still waiting for their dialog, and dialogs nobody expected.
-    int pendingAnswers() const { return int(m_answers.size()); }
-    QStringList unexpected() const { return m_unexpected; }
-    void clear();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    std::vector<Answer> m_answers;
-    QStringList m_unexpected;
-};
-
-// What a test saw of an open-file dialog.
-struct FileDialogSeen
-{
-    bool shown = false;
-    QString title;
-    QStringList nameFilters;
-    QString defaultTitle; // what Qt's own dialog shows when nobody sets one
-};
-
-// Answers for the driver.
-// Chooses a file the way a user does: the dialog goes to the file's folder,
-// the file is selected in its list and "Open" is pressed.
-DialogDriver::Answer chooseFile(const QString &path, FileDialogSeen *seen = nullptr);
-DialogDriver::Answer cancelFileDialog(FileDialogSeen *seen = nullptr);
-// Presses the message box's button of the given role and keeps its text.
-DialogDriver::Answer answerMessage(int standardButton, QString *text = nullptr);
-
 // A program with its document template and a sandboxed home. Its install
 // folder is the one given or else a temporary one whose web application
 // folders exist (empty).
@@ -109,7 +63,7 @@ public:
     // Clicks the form's button, which routes its id through the frame.
     void click(const char *buttonName) const;
 
-    DialogDriver &dialogs() { return m_dialogs; }
+    testsupport::DialogDriver &dialogs() { return m_dialogs; }
 
 private:
     testsupport::SandboxedHome m_home;
@@ -117,7 +71,7 @@ private:
     QString m_installDir;
     std::unique_ptr<TestApp> m_app;
     fw::SingleDocTemplate *m_template = nullptr;
-    DialogDriver m_dialogs;
+    testsupport::DialogDriver m_dialogs;
 };
 
 } // namespace viewtest

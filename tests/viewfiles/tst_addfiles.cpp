@@ -134,8 +134,8 @@ void TestAddFiles::eachKindLandsInItsFolder()
     // A refresh shows the record's values again, whatever the edits held.
     m_fixture->document()->m_pWebApp->m_strHomePage = QStringLiteral("start.jsp");
 
-    viewtest::FileDialogSeen seen;
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen, &seen));
+    testsupport::FileDialogSeen seen;
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen, &seen));
     m_fixture->click(button.toLatin1().constData());
 
     QVERIFY(seen.shown);
@@ -159,8 +159,8 @@ void TestAddFiles::cancelCopiesNothing()
     QVERIFY(selectMarker());
     const QStringList before = viewtest::folderEntries(m_fixture->appDir());
 
-    viewtest::FileDialogSeen seen;
-    m_fixture->dialogs().expect(viewtest::cancelFileDialog(&seen));
+    testsupport::FileDialogSeen seen;
+    m_fixture->dialogs().expect(testsupport::cancelFileDialog(&seen));
     m_fixture->click("IDC_ADD_JSP");
 
     QVERIFY(seen.shown);
@@ -185,8 +185,8 @@ void TestAddFiles::replaceAsksInChinese()
     const QString chosen = source(QStringLiteral("hello.jsp"), "new page");
 
     QString question;
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
-    m_fixture->dialogs().expect(viewtest::answerMessage(yes ? QMessageBox::Yes : QMessageBox::No, &question));
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen));
+    m_fixture->dialogs().expect(testsupport::answerMessage(yes ? QMessageBox::Yes : QMessageBox::No, &question));
     m_fixture->click("IDC_ADD_JSP");
 
     QVERIFY2(question.contains(QStringLiteral("hello.jsp")) && question.contains(QStringLiteral("替换")),
@@ -215,7 +215,7 @@ void TestAddFiles::fileFromTheDestinationItself()
     QVERIFY(testsupport::writeFile(page, content));
     QVERIFY(selectMarker());
 
-    m_fixture->dialogs().expect(viewtest::chooseFile(page));
+    m_fixture->dialogs().expect(testsupport::chooseFile(page));
     m_fixture->click("IDC_ADD_JSP");
 
     QCOMPARE(testsupport::readFile(page), content);
@@ -233,8 +233,8 @@ void TestAddFiles::readOnlyDestinationIsReported()
     QVERIFY(QFile::setPermissions(m_fixture->libDir(), QFile::ReadOwner | QFile::ExeOwner));
 
     QString message;
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Ok, &message));
     m_fixture->click("IDC_ADD_JAR");
 
     // One message that names the file and the reason.
@@ -263,7 +263,7 @@ void TestAddFiles::awkwardSourcePaths()
     QVERIFY(chosen.size() > 60);
     const QString name = QFileInfo(chosen).fileName();
 
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen));
     m_fixture->click("IDC_ADD_JSP");
 
     QCOMPARE(testsupport::readFile(m_fixture->appDir() + QLatin1Char('/') + name), QByteArray("awkward"));
@@ -297,7 +297,7 @@ void TestAddFiles::largeFileShowsProgress()
 
     QString label;
     bool hadCancelButton = false;
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen));
     m_fixture->dialogs().expect([&](QDialog *d) {
         auto *progress = qobject_cast<QProgressDialog *>(d);
         QPushButton *button = progress ? progress->findChild<QPushButton *>() : nullptr;
@@ -347,8 +347,8 @@ void TestAddFiles::serverFoldersAreNeverMade()
     const QStringList before = viewtest::folderEntries(m_fixture->installDir());
 
     QString message;
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Ok, &message));
     m_fixture->click(button.toLatin1().constData());
 
     // One clear message that names the missing application folder.
@@ -368,11 +368,11 @@ void TestAddFiles::changingSourceIsReported()
     m_fixture->document()->updateAllViews(nullptr);
 
     QString message;
-    m_fixture->dialogs().expect(viewtest::chooseFile(chosen));
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Yes));
+    m_fixture->dialogs().expect(testsupport::chooseFile(chosen));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Yes));
     // The progress dialog shows for a large file: the file shrinks then.
     m_fixture->dialogs().expect([chosen](QDialog *) { QFile(chosen).resize(1024); });
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Ok, &message));
     m_fixture->click("IDC_ADD_JAR");
 
     QVERIFY2(message.contains(QStringLiteral("复制期间这个文件被改动了")), qPrintable(message));

@@ -285,7 +285,7 @@ void TestEndToEnd::expectPage(const QString &path, const QByteArray &text, int s
 
 void TestEndToEnd::add(const char *button, const QString &file)
 {
-    m_fixture->dialogs().expect(viewtest::chooseFile(m_work.filePath(file)));
+    m_fixture->dialogs().expect(testsupport::chooseFile(m_work.filePath(file)));
     m_fixture->click(button);
     QCOMPARE(m_fixture->dialogs().pendingAnswers(), 0);
     QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());
@@ -383,8 +383,8 @@ void TestEndToEnd::chineseTextComesThroughAsUtf8()
 void TestEndToEnd::replacedClassIsPickedUp()
 {
     expectPage(QStringLiteral("uses.jsp"), "greeting from a class /", 30);
-    m_fixture->dialogs().expect(viewtest::chooseFile(m_work.filePath(QStringLiteral("out2/Greeter.class"))));
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Yes));
+    m_fixture->dialogs().expect(testsupport::chooseFile(m_work.filePath(QStringLiteral("out2/Greeter.class"))));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Yes));
     m_fixture->click("IDC_ADD_CLASS");
     QCOMPARE(m_fixture->dialogs().pendingAnswers(), 0);
     QCOMPARE(m_fixture->dialogs().unexpected(), QStringList());

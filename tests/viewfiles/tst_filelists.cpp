@@ -189,7 +189,7 @@ void TestFileLists::namesNotUtf8AreLeftOutAndToldOnce()
         ::close(fd);
     }
     QString message;
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Ok, &message));
 
     QVERIFY(m_fixture->newDocument());
     QCOMPARE(m_fixture->items("IDC_LIST_JSP"), QStringList{"good.jsp"});
@@ -208,7 +208,7 @@ void TestFileLists::namesNotUtf8AreLeftOutAndToldOnce()
     const int fd = ::open((app + "/new\xff.jsp").constData(), O_WRONLY | O_CREAT, 0644);
     QVERIFY(fd >= 0);
     ::close(fd);
-    m_fixture->dialogs().expect(viewtest::answerMessage(QMessageBox::Ok, &message));
+    m_fixture->dialogs().expect(testsupport::answerMessage(QMessageBox::Ok, &message));
     m_fixture->document()->updateAllViews(nullptr);
     QTRY_COMPARE(m_fixture->dialogs().pendingAnswers(), 0);
     QVERIFY2(message.contains(QStringLiteral("new\\xFF.jsp")) && !message.contains(QStringLiteral("bad")),

@@ -236,10 +236,11 @@ void TestScriptSafety::folderNameNeverRuns()
 QString TestScriptSafety::answerMessageDuring(int commandId)
 {
     QString text = QStringLiteral("(no message)");
-    testsupport::answerNextModal([&text](QWidget *w) {
-        if (auto *box = qobject_cast<QMessageBox *>(w))
+    testsupport::DialogDriver dialogs;
+    dialogs.expect([&text](QDialog *dialog) {
+        if (auto *box = qobject_cast<QMessageBox *>(dialog))
             text = box->text();
-        static_cast<QDialog *>(w)->accept();
+        dialog->accept();
     });
     m_program->frame()->executeCommand(commandId);
     return text;
