@@ -4,11 +4,14 @@
 #include "resource.h"
 
 #include <QFile>
+#include <QImageReader>
+#include <QPixmap>
 
 // Resources compiled into a static library are registered by hand.
 static void initIconResources()
 {
     Q_INIT_RESOURCE(brewdeck);
+    Q_INIT_RESOURCE(brewdeck_icons);
 }
 
 namespace res {
@@ -21,12 +24,23 @@ void ensureResources()
     Q_UNUSED(registered);
 }
 
-QIcon iconFromResource(const QString &path)
+// The icons shown are PNGs drawn from the SVGs at build time, one per size
+// asked for (see brewdeck_render_icon); the SVGs themselves are installed.
+QIcon shownIcon(const QString &name)
 {
     ensureResources();
-    if (path.isEmpty() || !QFile::exists(path))
-        return {};
-    return QIcon(path);
+    QIcon icon;
+    for (const int size : {16, 32, 64, 128}) {
+        const QString path = QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size);
+        if (!QFile::exists(path))
+            continue;
+        // Without detection QImageReader reads the PNG itself instead of
+        // loading every image plugin to ask it about the file first.
+        QImageReader reader(path, "PNG");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return icon;
 }
 
 } // namespace
@@ -79,11 +93,11 @@ QIcon toolBarImage(int commandId)
 {
     switch (commandId) {
     case ID_WEB_START:
-        return iconFromResource(QStringLiteral(":/icons/web-start.svg"));
+        return shownIcon(QStringLiteral("web-start"));
     case ID_WEB_STOP:
-        return iconFromResource(QStringLiteral(":/icons/web-stop.svg"));
+        return shownIcon(QStringLiteral("web-stop"));
     case fw::ids::ID_APP_ABOUT:
-        return iconFromResource(QStringLiteral(":/icons/about.svg"));
+        return shownIcon(QStringLiteral("about"));
     default:
         return {};
     }
@@ -104,7 +118,14 @@ QString iconResourcePath(int resourceId)
 
 QIcon loadIcon(int resourceId)
 {
-    return iconFromResource(iconResourcePath(resourceId));
+    switch (resourceId) {
+    case IDR_MAINFRAME:
+        return shownIcon(QStringLiteral("brewdeck"));
+    case IDR_BREWDECK_DOCUMENT_ICON:
+        return shownIcon(QStringLiteral("brewdeck-document"));
+    default:
+        return {};
+    }
 }
 
 } // namespace res
