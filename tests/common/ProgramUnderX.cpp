@@ -77,10 +77,24 @@ QStringList ProgramUnderX::visibleWindows(const QString &name) const
     return windows.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QString ProgramUnderX::waitForWindow(const QString &name, int timeoutMs) const
+QString ProgramUnderX::waitForWindow(const QString &name, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+    bool startedAgain = false;
+    while (!deadline.hasExpired()) {
+        if (m_process.state() == QProcess::NotRunning) {
+            // Under a loaded machine the virtual X server now and then refuses
+            // a connection, and Qt aborts before any window. One more start
+            // tells that apart from a program that really dies at start.
+            if (startedAgain || m_process.exitStatus() != QProcess::CrashExit)
+                break;
+            qWarning("the program ended before its window showed; starting it once more");
+            startedAgain = true;
+            m_process.start();
+            if (!m_process.waitForStarted(10000))
+                break;
+            continue;
+        }
         const QStringList windows = visibleWindows(name);
         if (!windows.isEmpty())
             return windows.constFirst();

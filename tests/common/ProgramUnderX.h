@@ -37,8 +37,9 @@ public:
     // The program's visible top-level windows whose name contains the text.
     QStringList visibleWindows(const QString &name = QString()) const;
     // The first such window once it shows; empty when none shows within the
-    // bound.
-    QString waitForWindow(const QString &name, int timeoutMs = 30000) const;
+    // bound. A program that crashes before its first window is started once
+    // more, since the X server may have refused its connection.
+    QString waitForWindow(const QString &name, int timeoutMs = 30000);
 
     // Reads the text of a message box the way a user can copy it (Ctrl+C puts
     // it on the clipboard), then presses its default button.
