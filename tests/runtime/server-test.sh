@@ -24,47 +24,8 @@ export LC_ALL=C
 unset CATALINA_BASE CATALINA_OPTS CATALINA_OUT CATALINA_PID CATALINA_TMPDIR JAVA_OPTS \
     JDK_JAVA_OPTIONS 2>/dev/null || true
 
-# The JVM started for this server home; found by its exact catalina.base argument.
-server_pids() {
-    for p in /proc/[0-9]*; do
-        tr '\0' '\n' 2>/dev/null <"$p/cmdline" | grep -Fqx -- "-Dcatalina.base=$home" \
-            && echo "${p#/proc/}"
-    done
-    return 0
-}
-
-cleanup() {
-    status=$?
-    trap - EXIT
-    pids=$(server_pids)
-    if [ -n "$pids" ]; then
-        echo "stopping the server left running (pid $pids)" >&2
-        # shellcheck disable=SC2086
-        kill $pids 2>/dev/null || true
-        i=0
-        while [ $i -lt 30 ] && [ -n "$(server_pids)" ]; do
-            sleep 1
-            i=$((i + 1))
-        done
-        pids=$(server_pids)
-        # shellcheck disable=SC2086
-        [ -z "$pids" ] || kill -KILL $pids 2>/dev/null || true
-    fi
-    rm -rf -- "$root"
-    exit $status
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM HUP
-
-fail() {
-    printf 'FAIL: %s\n' "$*" >&2
-    for log in "$root/scripts.log" "$home/logs/catalina.out" "$home"/logs/localhost.*.log; do
-        [ -f "$log" ] || continue
-        printf '%s\n' "---- $log (last lines)" >&2
-        tail -n 60 -- "$log" >&2
-    done
-    exit 1
-}
+test_log="$root/scripts.log"
+. "$(dirname "$0")/../tools/server-cleanup.sh"
 
 # Local addresses listening on a TCP port, one a line.
 listeners() {
